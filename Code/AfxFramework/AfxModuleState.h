@@ -1,0 +1,11 @@
+// Framework internals shared between its source files (not exported).
+#pragma once
+
+#include "AfxApi.h"
+#include "CString.h"
+
+void AfxSetCurrentApp(CWinApp* pApp);
+// The module's file name without folder and extension.
+CString AfxGetModuleBaseName(HMODULE hModule);
+// The box behind AfxMessageBox, without the application's override.
+int AfxShowMessageBox(LPCSTR lpszText, UINT nType);

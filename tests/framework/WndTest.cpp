@@ -1,0 +1,273 @@
+// Windows bound to objects: message maps, passing messages on, subclassing,
+// reflection of owner-draw requests and the end of a window's life.
+#include <afxwin.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const UINT WM_TEST_BASE = WM_APP + 10;
+const UINT WM_TEST_BOTH = WM_APP + 11;
+const int kChildId = 300;
+const int kMenuId = 301;
+
+class BaseWindow : public CWnd {
+public:
+    std::vector<std::string> log;
+
+protected:
+    LRESULT OnBase(WPARAM, LPARAM)
+    {
+        log.push_back("base");
+        return 1;
+    }
+    LRESULT OnBothInBase(WPARAM, LPARAM)
+    {
+        log.push_back("both-in-base");
+        return 2;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(BaseWindow, CWnd)
+ON_MESSAGE(WM_TEST_BASE, OnBase)
+ON_MESSAGE(WM_TEST_BOTH, OnBothInBase)
+END_MESSAGE_MAP()
+
+class DerivedWindow : public BaseWindow {
+public:
+    bool Create(HWND hWndParent = nullptr)
+    {
+        return CreateEx(0, nullptr, "derived", hWndParent ? WS_CHILD : WS_POPUP, 0, 0, 120, 80,
+                        hWndParent, nullptr) != FALSE;
+    }
+    int nPostNcDestroy = 0;
+
+protected:
+    LRESULT OnBothInDerived(WPARAM, LPARAM)
+    {
+        log.push_back("both-in-derived");
+        return 3;
+    }
+    void OnClicked() { log.push_back("clicked"); }
+    void OnMenu() { log.push_back("menu"); }
+    void OnTimer(UINT_PTR nIDEvent)
+    {
+        log.push_back("timer " + std::to_string(nIDEvent));
+        KillTimer(nIDEvent);
+    }
+    void PostNcDestroy() override { ++nPostNcDestroy; }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(DerivedWindow, BaseWindow)
+ON_MESSAGE(WM_TEST_BOTH, OnBothInDerived)
+ON_BN_CLICKED(kChildId, OnClicked)
+ON_COMMAND(kMenuId, OnMenu)
+ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+// Text changes pass through to the original procedure after being logged.
+class TextLoggingWindow : public CWnd {
+public:
+    std::vector<std::string> log;
+    int nPreSubclass = 0;
+
+protected:
+    void PreSubclassWindow() override { ++nPreSubclass; }
+    LRESULT OnSetText(WPARAM, LPARAM lParam)
+    {
+        log.push_back(reinterpret_cast<const char*>(lParam));
+        return Default();
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(TextLoggingWindow, CWnd)
+ON_MESSAGE(WM_SETTEXT, OnSetText)
+END_MESSAGE_MAP()
+
+class DrawnButton : public CButton {
+public:
+    UINT nLastItemState = 0xFFFFFFFF;
+    int nDraws = 0;
+    void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override
+    {
+        ++nDraws;
+        nLastItemState = lpDrawItemStruct->itemState;
+    }
+};
+
+void PumpPending()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+} // namespace
+
+TEST(Wnd, CreatedWindowIsBoundToItsObject)
+{
+    DerivedWindow wnd;
+    ASSERT_TRUE(wnd.Create());
+    EXPECT_TRUE(IsWindow(wnd.m_hWnd));
+    EXPECT_EQ(&wnd, CWnd::FromHandlePermanent(wnd.m_hWnd));
+    EXPECT_EQ(&wnd, CWnd::FromHandle(wnd.m_hWnd));
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd.m_hWnd, GWLP_WNDPROC)), &AfxWndProc);
+}
+
+TEST(Wnd, MostDerivedMapEntryWinsAndBaseEntriesStillApply)
+{
+    DerivedWindow wnd;
+    ASSERT_TRUE(wnd.Create());
+    EXPECT_EQ(3, wnd.SendMessage(WM_TEST_BOTH));
+    EXPECT_EQ(1, wnd.SendMessage(WM_TEST_BASE));
+    EXPECT_EQ((std::vector<std::string>{"both-in-derived", "base"}), wnd.log);
+    // Unhandled messages reach the original procedure.
+    wnd.SetWindowText("title");
+    CString text;
+    wnd.GetWindowText(text);
+    EXPECT_STREQ("title", text);
+}
+
+TEST(Wnd, CommandsReachTheirHandlersByCodeAndId)
+{
+    DerivedWindow wnd;
+    ASSERT_TRUE(wnd.Create());
+    HWND hWndChild = CreateWindowExA(0, "BUTTON", "b", WS_CHILD, 0, 0, 10, 10, wnd.m_hWnd,
+                                     reinterpret_cast<HMENU>(kChildId), nullptr, nullptr);
+    wnd.SendMessage(WM_COMMAND, MAKEWPARAM(kChildId, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(hWndChild));
+    wnd.SendMessage(WM_COMMAND, MAKEWPARAM(kChildId, BN_SETFOCUS),
+                    reinterpret_cast<LPARAM>(hWndChild));
+    wnd.SendMessage(WM_COMMAND, MAKEWPARAM(kMenuId, 0), 0);
+    wnd.SendMessage(WM_COMMAND, MAKEWPARAM(kMenuId, 1), 0); // accelerator
+    wnd.SendMessage(WM_COMMAND, MAKEWPARAM(kMenuId + 1, 0), 0);
+    EXPECT_EQ((std::vector<std::string>{"clicked", "menu", "menu"}), wnd.log);
+}
+
+TEST(Wnd, TimerMessagesArriveThroughTheMap)
+{
+    DerivedWindow wnd;
+    ASSERT_TRUE(wnd.Create());
+    wnd.SetTimer(7, 1, nullptr);
+    DWORD dwStart = GetTickCount();
+    while (wnd.log.empty() && GetTickCount() - dwStart < 5000) {
+        MSG msg;
+        if (GetMessageA(&msg, nullptr, 0, 0))
+            DispatchMessageA(&msg);
+    }
+    EXPECT_EQ((std::vector<std::string>{"timer 7"}), wnd.log);
+}
+
+TEST(Wnd, DestroyingTheWindowDetachesTheObject)
+{
+    DerivedWindow wnd;
+    ASSERT_TRUE(wnd.Create());
+    HWND hWnd = wnd.m_hWnd;
+    EXPECT_TRUE(wnd.DestroyWindow());
+    EXPECT_FALSE(IsWindow(hWnd));
+    EXPECT_EQ(nullptr, wnd.m_hWnd);
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hWnd));
+    EXPECT_EQ(1, wnd.nPostNcDestroy);
+    EXPECT_FALSE(wnd.DestroyWindow());
+}
+
+TEST(Wnd, DestroyingTheParentWindowDetachesItsChildObjects)
+{
+    DerivedWindow parent;
+    ASSERT_TRUE(parent.Create());
+    DerivedWindow child;
+    ASSERT_TRUE(child.Create(parent.m_hWnd));
+    parent.DestroyWindow();
+    EXPECT_EQ(nullptr, child.m_hWnd);
+    EXPECT_EQ(1, child.nPostNcDestroy);
+}
+
+TEST(Wnd, AnObjectTakesItsWindowAlongWhenItGoes)
+{
+    HWND hWnd;
+    {
+        DerivedWindow wnd;
+        ASSERT_TRUE(wnd.Create());
+        hWnd = wnd.m_hWnd;
+    }
+    EXPECT_FALSE(IsWindow(hWnd));
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hWnd));
+}
+
+TEST(Wnd, AttachAndDetachBindWithoutRouting)
+{
+    HWND hWnd = CreateWindowExA(0, "STATIC", "s", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                nullptr);
+    CWnd wnd;
+    EXPECT_TRUE(wnd.Attach(hWnd));
+    EXPECT_FALSE(wnd.Attach(hWnd));
+    CWnd other;
+    EXPECT_FALSE(other.Attach(hWnd)); // a window has one object
+    EXPECT_EQ(&wnd, CWnd::FromHandlePermanent(hWnd));
+    EXPECT_EQ(hWnd, wnd.Detach());
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hWnd));
+    EXPECT_TRUE(IsWindow(hWnd)); // detaching leaves the window alone
+    DestroyWindow(hWnd);
+}
+
+TEST(Wnd, ForeignWindowsGetTemporaryObjectsUntilIdle)
+{
+    HWND hWnd = CreateWindowExA(0, "STATIC", "s", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                nullptr);
+    CWnd* pTemp = CWnd::FromHandle(hWnd);
+    ASSERT_NE(nullptr, pTemp);
+    EXPECT_EQ(hWnd, pTemp->m_hWnd);
+    EXPECT_EQ(pTemp, CWnd::FromHandle(hWnd));
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hWnd));
+    CWnd::DeleteTempMap();
+    EXPECT_TRUE(IsWindow(hWnd)); // freeing the temporary object keeps the window
+    DestroyWindow(hWnd);
+    EXPECT_EQ(nullptr, CWnd::FromHandle(nullptr));
+}
+
+TEST(Wnd, SubclassingRoutesAnExistingWindowAndUnsubclassingHandsItBack)
+{
+    HWND hWnd =
+        CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
+    auto pfnOriginal = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hWnd, GWLP_WNDPROC));
+    TextLoggingWindow wnd;
+    ASSERT_TRUE(wnd.SubclassWindow(hWnd));
+    EXPECT_EQ(1, wnd.nPreSubclass);
+    SetWindowTextA(hWnd, "typed");
+    char szText[32] = {};
+    GetWindowTextA(hWnd, szText, sizeof(szText));
+    EXPECT_STREQ("typed", szText); // Default() reached the edit control
+    EXPECT_EQ((std::vector<std::string>{"typed"}), wnd.log);
+
+    EXPECT_EQ(hWnd, wnd.UnsubclassWindow());
+    EXPECT_EQ(pfnOriginal, reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hWnd, GWLP_WNDPROC)));
+    SetWindowTextA(hWnd, "after");
+    EXPECT_EQ(1u, wnd.log.size());
+    DestroyWindow(hWnd);
+}
+
+TEST(Wnd, OwnerDrawRequestsAreReflectedToTheControl)
+{
+    DerivedWindow parent;
+    ASSERT_TRUE(parent.Create());
+    parent.SetWindowPos(nullptr, 0, 0, 200, 100, SWP_NOZORDER | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    DrawnButton button;
+    ASSERT_TRUE(
+        button.Create("owner", WS_VISIBLE | BS_OWNERDRAW, CRect(5, 5, 60, 30), &parent, 400));
+    button.Invalidate();
+    button.UpdateWindow();
+    PumpPending();
+    EXPECT_GE(button.nDraws, 1);
+    button.EnableWindow(FALSE);
+    button.Invalidate();
+    button.UpdateWindow();
+    EXPECT_TRUE(button.nLastItemState & ODS_DISABLED);
+}

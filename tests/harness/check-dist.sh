@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Checks that each dist/ folder holds only what a user installs, and that
+# its programs need nothing beyond Windows' own libraries and each other.
+set -euo pipefail
+dist=$1
+status=0
+for arch in x86 x64; do
+    dir="$dist/$arch"
+    case $arch in x86) objdump=i686-w64-mingw32-objdump ;; x64) objdump=x86_64-w64-mingw32-objdump ;; esac
+    [ -d "$dir" ] || { echo "check-dist: $dir is missing"; status=1; continue; }
+    shipped=$(cd "$dir" && ls)
+    for f in $shipped; do
+        case "$f" in
+            *.exe|*.dll) ;;
+            *) echo "check-dist: $arch ships an unexpected file: $f"; status=1; continue ;;
+        esac
+        while read -r dll; do
+            lower=$(echo "$dll" | tr 'A-Z' 'a-z')
+            case "$lower" in
+                kernel32.dll|user32.dll|gdi32.dll|msvcrt.dll|advapi32.dll|shell32.dll|comctl32.dll) ;;
+                *)
+                    if ! (cd "$dir" && ls | tr 'A-Z' 'a-z' | grep -qx "$lower"); then
+                        echo "check-dist: $arch/$f needs $dll, which is not shipped"; status=1
+                    fi ;;
+            esac
+        done < <($objdump -p "$dir/$f" | sed -n 's/^\s*DLL Name: //p')
+    done
+done
+exit $status

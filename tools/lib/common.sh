@@ -1,0 +1,132 @@
+# Shared by the tools/ scripts: packages, builds, the Wine prefix and the X
+# display. Source it; it defines functions and a few variables only.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BUILD_ROOT="$ROOT/build"
+DIST_ROOT="$ROOT/dist"
+
+# Debian packages the build, the tests and the tools need.
+REQUIRED_PACKAGES=(
+    cmake ninja-build
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64
+    googletest
+    wine wine64 fonts-wine
+    xvfb xauth
+    clang-format
+    icoutils lldb
+    python3 python3-pil python3-fonttools fonts-dejavu-core
+)
+
+log() { printf '== %s\n' "$*" >&2; }
+die() { printf 'error: %s\n' "$*" >&2; exit 1; }
+
+install_packages() {
+    local missing=()
+    local pkg
+    for pkg in "${REQUIRED_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    log "installing Debian packages: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq >/dev/null
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null || die "apt-get install failed"
+}
+
+# configure_and_build ARCH [extra cmake arguments...]   (ARCH: x86 or x64)
+configure_and_build() {
+    local arch=$1
+    shift
+    local toolchain
+    case "$arch" in
+        x86) toolchain="$ROOT/cmake/toolchain-i686-w64-mingw32.cmake" ;;
+        x64) toolchain="$ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake" ;;
+        *) die "unknown architecture $arch" ;;
+    esac
+    local dir="$BUILD_ROOT/$arch"
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" "$@" >/dev/null ||
+            die "configuring the $arch build failed"
+    fi
+    cmake --build "$dir" -j "$(nproc)" || die "building $arch failed"
+}
+
+# install_dist ARCH: what a user installs, stripped, into dist/ARCH.
+install_dist() {
+    local arch=$1
+    rm -rf "${DIST_ROOT:?}/$arch"
+    cmake --install "$BUILD_ROOT/$arch" --prefix "$DIST_ROOT/$arch" --strip >/dev/null ||
+        die "installing dist/$arch failed"
+}
+
+wine_env() {
+    export WINEDEBUG="${WINEDEBUG:--all}"
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# prepare_prefix DIR: a Wine prefix in which a crash never opens a debugger
+# or a dialog, windows need no window manager, and nothing is installed.
+prepare_prefix() {
+    local prefix=$1
+    wine_env
+    export WINEPREFIX="$prefix"
+    if [ ! -f "$prefix/.quav-prepared" ]; then
+        log "creating the Wine prefix $prefix"
+        rm -rf "$prefix"
+        mkdir -p "$prefix"
+        wineboot --init >"$prefix.log" 2>&1 || die "wineboot failed (see $prefix.log)"
+        wineserver -w
+        local reg="$prefix/quav-settings.reg"
+        cat >"$reg" <<'REG'
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"=""
+"Auto"="1"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+"Decorated"="N"
+REG
+        wine regedit /S "$reg" >>"$prefix.log" 2>&1 || die "regedit failed (see $prefix.log)"
+        wineserver -w
+        touch "$prefix/.quav-prepared"
+    fi
+}
+
+# start_display: an Xvfb server for this script's lifetime; exports DISPLAY.
+start_display() {
+    local fdfile
+    fdfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    local i
+    for i in $(seq 1 100); do
+        [ -s "$fdfile" ] && break
+        sleep 0.1
+    done
+    [ -s "$fdfile" ] || die "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$fdfile")"
+    rm -f "$fdfile"
+}
+
+stop_display() {
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+    XVFB_PID=
+}
+
+# One wineserver for the whole run, so that programs start quickly. Wine's
+# service processes (explorer, services, winedevice) are started here with
+# their output going nowhere: started by a test program instead, they would
+# inherit its output pipe and keep it open after the program has ended.
+start_wineserver() {
+    wineserver -p
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+stop_wineserver() { wineserver -k 2>/dev/null || true; }
