@@ -1,0 +1,68 @@
+#include "InstanceGuard.h"
+
+#include <stdlib.h>
+
+namespace {
+
+struct EditionKey {
+    const char* pszExecutable;
+    const char* pszKey;
+};
+
+// Searched from top to bottom. The keys carry no namespace prefix, so the
+// mutex is per interactive session.
+const EditionKey kEditions[] = {
+    {"QUAVPlusKDS.exe", "XKBRSMPTQVD"},
+    {"QUAVPlusLXKDS.exe", "JWXKBRSMPTQVD"},
+    {"QUAVPlusRDKDS.exe", "YTXKBRSMPTQVD"},
+};
+
+} // namespace
+
+const char* LookUpInstanceKey(const char* pszPath)
+{
+    CString strPath(pszPath);
+    CString strName = strPath.Right(strPath.GetLength() - strPath.ReverseFind('\\') - 1);
+    for (const EditionKey& edition : kEditions) {
+        if (strName.CompareNoCase(edition.pszExecutable) == 0)
+            return edition.pszKey;
+    }
+    return nullptr;
+}
+
+const char* GetInstanceKey()
+{
+    char szPath[kInstancePathBufferLength];
+    DWORD dwLength = ::GetModuleFileNameA(nullptr, szPath, kInstancePathBufferLength);
+    // A failed call leaves the buffer undefined, and a path that did not fit
+    // is cut (older systems leave it unterminated): neither names an edition.
+    const char* pszKey = nullptr;
+    if (dwLength > 0 && dwLength < kInstancePathBufferLength) {
+        szPath[dwLength] = '\0';
+        pszKey = LookUpInstanceKey(szPath);
+    }
+    if (!pszKey) {
+        AfxMessageBox("No proper application name found. 1", 0, 0);
+        exit(0);
+    }
+    return pszKey;
+}
+
+CInstanceGuard::CInstanceGuard(const char* key)
+{
+    m_hMutex = ::CreateMutexA(nullptr, FALSE, key);
+    m_dwLastError = ::GetLastError();
+}
+
+CInstanceGuard::~CInstanceGuard()
+{
+    if (m_hMutex) {
+        ::CloseHandle(m_hMutex);
+        m_hMutex = nullptr;
+    }
+}
+
+BOOL CInstanceGuard::IsAlreadyRunning() const
+{
+    return m_dwLastError == ERROR_ALREADY_EXISTS ? TRUE : FALSE;
+}

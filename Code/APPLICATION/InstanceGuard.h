@@ -1,0 +1,37 @@
+// The single-instance guard: refuses executable names outside the editions'
+// table and marks a running copy of an edition with a named mutex.
+#pragma once
+
+#include <afxwin.h>
+
+// Length of the buffer the executable's path is read into.
+const DWORD kInstancePathBufferLength = 1000;
+
+// The instance key (mutex name) for a full executable path, or null when
+// its bare file name is not one of the three editions. Only the backslash
+// separates folders; letter case is ignored; the extension must match.
+const char* LookUpInstanceKey(const char* pszPath);
+
+// The instance key of the running executable. For a name outside the table
+// it shows "No proper application name found. 1" and ends the process with
+// exit code 0, so it returns only with a key.
+const char* GetInstanceKey();
+
+class CInstanceGuard {
+public:
+    explicit CInstanceGuard(const char* key);
+    ~CInstanceGuard();
+    CInstanceGuard(const CInstanceGuard&) = delete;
+    CInstanceGuard& operator=(const CInstanceGuard&) = delete;
+
+    // TRUE when another process of this edition created the mutex first.
+    BOOL IsAlreadyRunning() const;
+
+private:
+    DWORD m_dwLastError;
+    HANDLE m_hMutex;
+};
+
+// The process's one guard, constructed during static initialisation before
+// the application object (see AppObjects.cpp).
+extern CInstanceGuard theInstanceGuard;
