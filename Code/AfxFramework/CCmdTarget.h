@@ -100,7 +100,9 @@ protected:                                                                      
 #define ON_WM_NCPAINT() AFX_MSG_ENTRY(WM_NCPAINT, 0, 0, 0, AFX_VOID_RESULT(self->OnNcPaint()))
 #define ON_WM_NCACTIVATE()                                                                         \
     AFX_MSG_ENTRY(WM_NCACTIVATE, 0, 0, 0, LRESULT(self->OnNcActivate(BOOL(wParam != 0))))
-#define ON_WM_ERASEBKGND() AFX_MSG_ENTRY(WM_ERASEBKGND, 0, 0, 0, self->HandleEraseBkgnd(wParam))
+#define ON_WM_ERASEBKGND()                                                                         \
+    AFX_MSG_ENTRY(WM_ERASEBKGND, 0, 0, 0,                                                          \
+                  LRESULT(self->OnEraseBkgnd(CDC::FromHandle(reinterpret_cast<HDC>(wParam)))))
 #define ON_WM_QUERYDRAGICON()                                                                      \
     AFX_MSG_ENTRY(WM_QUERYDRAGICON, 0, 0, 0, reinterpret_cast<LRESULT>(self->OnQueryDragIcon()))
 #define ON_WM_MOUSEMOVE()                                                                          \
