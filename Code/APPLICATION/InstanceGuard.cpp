@@ -30,17 +30,18 @@ const char* LookUpInstanceKey(const char* pszPath)
     return nullptr;
 }
 
+const char* InstanceKeyFromModulePath(const char* pszBuffer, DWORD dwReturned)
+{
+    if (dwReturned == 0 || dwReturned >= kInstancePathBufferLength)
+        return nullptr;
+    return LookUpInstanceKey(CString(pszBuffer, static_cast<int>(dwReturned)));
+}
+
 const char* GetInstanceKey()
 {
     char szPath[kInstancePathBufferLength];
-    DWORD dwLength = ::GetModuleFileNameA(nullptr, szPath, kInstancePathBufferLength);
-    // A failed call leaves the buffer undefined, and a path that did not fit
-    // is cut (older systems leave it unterminated): neither names an edition.
-    const char* pszKey = nullptr;
-    if (dwLength > 0 && dwLength < kInstancePathBufferLength) {
-        szPath[dwLength] = '\0';
-        pszKey = LookUpInstanceKey(szPath);
-    }
+    DWORD dwReturned = ::GetModuleFileNameA(nullptr, szPath, kInstancePathBufferLength);
+    const char* pszKey = InstanceKeyFromModulePath(szPath, dwReturned);
     if (!pszKey) {
         AfxMessageBox("No proper application name found. 1", 0, 0);
         exit(0);

@@ -12,6 +12,13 @@ const DWORD kInstancePathBufferLength = 1000;
 // separates folders; letter case is ignored; the extension must match.
 const char* LookUpInstanceKey(const char* pszPath);
 
+// The instance key for what GetModuleFileNameA left in a buffer of
+// kInstancePathBufferLength characters, given the call's result. A failed
+// call leaves the buffer undefined and a path that did not fit is cut (and,
+// on older systems, unterminated): neither names an edition, so both give
+// null. Only the dwReturned characters the call reported are read.
+const char* InstanceKeyFromModulePath(const char* pszBuffer, DWORD dwReturned);
+
 // The instance key of the running executable. For a name outside the table
 // it shows "No proper application name found. 1" and ends the process with
 // exit code 0, so it returns only with a key.

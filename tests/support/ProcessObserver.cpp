@@ -68,8 +68,13 @@ ObservedRun ObserveProcess(const ObserveOptions& options)
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
+    if (options.showWindow >= 0) {
+        si.dwFlags |= STARTF_USESHOWWINDOW;
+        si.wShowWindow = static_cast<WORD>(options.showWindow);
+    }
     std::string commandLine = options.commandLine; // CreateProcessA may write into it
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessA(options.applicationName.empty() ? nullptr : options.applicationName.c_str(),
+                        &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         options.workingDirectory.empty() ? nullptr
                                                          : options.workingDirectory.c_str(),
                         &si, &pi)) {

@@ -28,6 +28,10 @@ struct ObservedRun {
 struct ObserveOptions {
     std::string commandLine;      // program and arguments, as CreateProcess takes them
     std::string workingDirectory; // empty: the observer's own
+    // The program's file when it cannot be found from the command line (a
+    // file without the .exe extension, say); empty: from the command line.
+    std::string applicationName;
+    int showWindow = -1; // the show command to start with; -1: the default
     DWORD timeoutMs = 30000;
     // Called with each box before it is answered; return false to leave it
     // unanswered (the program then runs into the timeout).
