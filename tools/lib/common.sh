@@ -47,7 +47,7 @@ configure_and_build() {
         *) die "unknown architecture $arch" ;;
     esac
     local dir="$BUILD_ROOT/$arch"
-    if [ ! -f "$dir/build.ninja" ]; then
+    if [ ! -f "$dir/CMakeCache.txt" ]; then
         cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" "$@" >/dev/null ||
             die "configuring the $arch build failed"
     fi
