@@ -26,4 +26,7 @@ for arch in x86 x64; do
         done < <($objdump -p "$dir/$f" | sed -n 's/^\s*DLL Name: //p')
     done
 done
+# The resources of the shipped executables, read back by icoutils.
+/usr/bin/python3 "$(dirname "$0")/../resources/check_resources.py" "$dist"/x86/*.exe "$dist"/x64/*.exe ||
+    status=1
 exit $status
