@@ -1,0 +1,129 @@
+// Measures what hosting costs, side by side in one run:
+//   startup  process creation to the module's DLLInitInstance, the launcher
+//            against a minimal host that only loads the module and calls it
+//   forward  time per posted message through the launcher's loop (with the
+//            module's pre-translation hook, looked up at every message)
+//            against the framework's loop without a hook
+// Each side runs --runs times (at least 15), the two sides alternating; the
+// figures are medians. Prints "name value target PASS|FAIL" lines.
+//
+//   HostingBench FOLDER [--runs N] [--messages N]
+// FOLDER holds QUAVPlusKDS.exe, MinimalHost.exe, LoopHost.exe, the framework
+// library and the benchmark module as QuavPlusUI.dll.
+#include <windows.h>
+
+#include <algorithm>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string g_folder;
+
+// Runs one program of the folder to its end and returns the figure the
+// benchmark module wrote, or a negative number on failure.
+double RunOnce(const char* pszProgram, const char* pszMode)
+{
+    std::string out = g_folder + "\\bench-result.txt";
+    DeleteFileA(out.c_str());
+    SetEnvironmentVariableA("QUAV_BENCH_MODE", pszMode);
+    SetEnvironmentVariableA("QUAV_BENCH_OUT", out.c_str());
+    std::string commandLine = "\"" + g_folder + "\\" + pszProgram + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        g_folder.c_str(), &si, &pi))
+        return -1;
+    DWORD dwWait = WaitForSingleObject(pi.hProcess, 120000);
+    if (dwWait != WAIT_OBJECT_0)
+        TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    double value = -1;
+    if (FILE* f = fopen(out.c_str(), "rb")) {
+        if (fscanf(f, "%lf", &value) != 1)
+            value = -1;
+        fclose(f);
+    }
+    return dwWait == WAIT_OBJECT_0 ? value : -1;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct SideBySide {
+    double medianA = 0;
+    double medianB = 0;
+    bool ok = true;
+};
+
+SideBySide Alternate(const char* pszA, const char* pszB, const char* pszMode, int nRuns)
+{
+    std::vector<double> a, b;
+    SideBySide result;
+    // One unmeasured run each, so that neither side pays for a cold cache.
+    RunOnce(pszA, pszMode);
+    RunOnce(pszB, pszMode);
+    for (int i = 0; i < nRuns; ++i) {
+        double va = RunOnce(pszA, pszMode);
+        double vb = RunOnce(pszB, pszMode);
+        if (va < 0 || vb < 0) {
+            fprintf(stderr, "HostingBench: a %s run failed (%s %.1f, %s %.1f)\n", pszMode, pszA, va,
+                    pszB, vb);
+            result.ok = false;
+            return result;
+        }
+        a.push_back(va);
+        b.push_back(vb);
+    }
+    result.medianA = Median(a);
+    result.medianB = Median(b);
+    return result;
+}
+
+void PrintInfo(const char* pszName, double value) { printf("info %s %.1f\n", pszName, value); }
+
+void PrintFigure(const char* pszName, double value, double target, bool bOk)
+{
+    printf("%s %.3f %.2f %s\n", pszName, value, target, bOk && value <= target ? "PASS" : "FAIL");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: HostingBench FOLDER [--runs N] [--messages N]\n");
+        return 2;
+    }
+    g_folder = argv[1];
+    int nRuns = 15;
+    long nMessages = 1000000;
+    for (int i = 2; i + 1 < argc; i += 2) {
+        if (strcmp(argv[i], "--runs") == 0)
+            nRuns = std::max(15, atoi(argv[i + 1]));
+        else if (strcmp(argv[i], "--messages") == 0)
+            nMessages = atol(argv[i + 1]);
+    }
+    char szMessages[32];
+    sprintf(szMessages, "%ld", nMessages);
+    SetEnvironmentVariableA("QUAV_BENCH_MESSAGES", szMessages);
+
+    SideBySide startup = Alternate("QUAVPlusKDS.exe", "MinimalHost.exe", "startup", nRuns);
+    PrintInfo("startup_launcher_us", startup.medianA);
+    PrintInfo("startup_minimal_host_us", startup.medianB);
+    PrintFigure("startup_ratio", startup.ok ? startup.medianA / startup.medianB : 0, 1.10, startup.ok);
+
+    SideBySide forward = Alternate("QUAVPlusKDS.exe", "LoopHost.exe", "forward", nRuns);
+    PrintInfo("forward_framework_loop_ns", forward.medianB);
+    PrintFigure("forward_ratio", forward.ok ? forward.medianA / forward.medianB : 0, 1.15, forward.ok);
+    printf("forward_ns %.1f - %s\n", forward.medianA, forward.ok ? "PASS" : "FAIL");
+    return 0;
+}
