@@ -18,7 +18,8 @@ protected:
     }
     void TearDown() override
     {
-        ReleaseLeftButton();
+        if (::GetAsyncKeyState(VK_LBUTTON) & 0x8000) // a test that stopped half-way
+            ReleaseLeftButton();
         MovePointerAway();
     }
 
@@ -48,27 +49,15 @@ protected:
 
 TEST_F(ButtonState, ANewButtonIsNormalEnabledAndUntrackedWithTheSystemColours)
 {
-    COLORREF clrWindowText = ::GetSysColor(COLOR_WINDOWTEXT);
-    COLORREF clrHighlight = ::GetSysColor(COLOR_HIGHLIGHT);
     ButtonProbe button;
     EXPECT_EQ(CTransParentButton::Normal, button.m_nState);
     EXPECT_TRUE(button.m_bEnabled);
     EXPECT_FALSE(button.m_bHover);
-    EXPECT_FALSE(button.m_bFocus);
-    EXPECT_FALSE(button.m_bBackgroundTaken);
-    EXPECT_EQ(nullptr, button.m_dcBackground.m_hDC);
-    EXPECT_EQ(nullptr, button.m_hCursor);
     EXPECT_FALSE(button.m_bHasIcon);
-    EXPECT_EQ(nullptr, button.m_hIconNormal);
-    EXPECT_EQ(nullptr, button.m_hIconActive);
-    EXPECT_TRUE(button.m_bHighlightLook);
-    EXPECT_TRUE(button.m_bTransparent);
-    EXPECT_EQ(CTransParentButton::IconLeft, button.m_nAlign);
-    EXPECT_EQ(5, button.m_nIconMarginTop);
-    EXPECT_EQ(2, button.m_nIconMarginLeft);
-    EXPECT_EQ(clrWindowText, button.m_clrNormalText);
-    EXPECT_EQ(clrHighlight, button.m_clrHoverText);
-    EXPECT_EQ(clrWindowText, button.m_clrCurrentText);
+    EXPECT_EQ(nullptr, button.m_hCursor);
+    EXPECT_EQ(::GetSysColor(COLOR_WINDOWTEXT), button.m_clrNormalText);
+    EXPECT_EQ(::GetSysColor(COLOR_HIGHLIGHT), button.m_clrHoverText);
+    EXPECT_EQ(button.m_clrNormalText, button.m_clrCurrentText);
 }
 
 TEST_F(ButtonState, AttachingMakesAPushButtonOwnerDrawnAndRedrawn)
@@ -274,6 +263,9 @@ TEST_F(ButtonState, OnlyTheFirstEraseTakesTheSnapshotAndNoneIsPassedOn)
     solidContext(dcSecond, bmpSecond, RGB(10, 90, 20));
 
     PassedOnLog().clear();
+    // An erase without a context has nothing to copy: no snapshot, no crash.
+    EXPECT_NE(0, host.button.SendMessage(WM_ERASEBKGND, 0));
+    EXPECT_FALSE(host.button.m_bBackgroundTaken);
     EXPECT_NE(0, host.button.SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dcFirst.m_hDC)));
     EXPECT_TRUE(host.button.m_bBackgroundTaken);
     EXPECT_NE(0, host.button.SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dcSecond.m_hDC)));
