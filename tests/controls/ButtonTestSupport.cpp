@@ -97,6 +97,7 @@ FontFolder::FontFolder() { ::SetCurrentDirectoryA(BuiltFile("fixtures").c_str())
 
 ButtonHost::ButtonHost(const char* pszCaption, bool bShow, DWORD dwButtonStyle)
 {
+    MovePointerAway(); // no hover unless a test asks for it
     EXPECT_TRUE(parent.Create());
     parent.ShowWindow(SW_SHOWNA);
     parent.UpdateWindow();
