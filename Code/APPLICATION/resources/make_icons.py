@@ -2,12 +2,12 @@
 """Draws the launcher's icons and writes them as .ico files.
 
 Each icon shows a framed display with a waveform trace on a grid. The two
-module icons hold six images each: 256, 128, 64 and 48 pixels square at 32
-bits per pixel (PNG-compressed, as Windows Vista and later read them, drawn
-in sixteen colours, which look the same here and keep the executables small),
-32 x 32 at 24 bits per pixel and 16 x 16 at 32 bits per pixel (both as
-device-independent bitmaps with their AND masks). The executable's own icon
-has the classic three sizes, 48, 32 and 16.
+module icons hold six images each: 256, 128, 64, 48 and 16 pixels square at
+32 bits per pixel, PNG-compressed as Windows Vista and later read them and
+drawn in a few colours (they look the same here and keep the executables
+small), and 32 x 32 at 24 bits per pixel as a device-independent bitmap with
+its AND mask (the size buttons and dialogs draw). The executable's own icon
+has three sizes, 48, 32 and 16, all PNG-compressed.
 
     make_icons.py OUTPUT_DIR
 """
@@ -27,8 +27,8 @@ SCHEMES = {
 
 # (size, bits per pixel, stored as PNG)
 MODULE_IMAGES = [(256, 32, True), (128, 32, True), (64, 32, True), (48, 32, True),
-                 (32, 24, False), (16, 32, False)]
-LAUNCHER_IMAGES = [(48, 32, True), (32, 24, False), (16, 32, False)]
+                 (32, 24, False), (16, 32, True)]
+LAUNCHER_IMAGES = [(48, 32, True), (32, 32, True), (16, 32, True)]
 
 # Icon file name -> (scheme of the frame, schemes of the traces, images).
 ICONS = {
@@ -38,6 +38,7 @@ ICONS = {
 }
 
 SUPERSAMPLE = 4
+PNG_COLOURS = 8
 
 
 def trace_points(left, top, width, height, phase):
@@ -118,8 +119,8 @@ def dib_entry(image, bits):
 
 
 def png_entry(image):
-    # Sixteen colours look the same here and keep the executables small.
-    image = image.quantize(colors=16, method=Image.FASTOCTREE).convert("RGBA")
+    # A few colours look the same here and keep the executables small.
+    image = image.quantize(colors=PNG_COLOURS, method=Image.FASTOCTREE).convert("RGBA")
     out = io.BytesIO()
     image.save(out, format="PNG", optimize=True)
     return out.getvalue()
