@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "QuavPlusApp.h"
+#include "launch/LaunchScreenDlg.h"
 #include "UIModuleNames.h"
 
 BOOL CQuavPlusApp::SelectUIModule(CString& strModule, CString& strCmdLineModule)
@@ -40,8 +41,11 @@ void CQuavPlusApp::SetModuleFromAppName(CString& strModule)
 
 BOOL CQuavPlusApp::RunLaunchScreen(CString& strModule)
 {
-    // The chooser dialog is not part of the program yet; until it is, the
-    // selection behaves as when the chooser cannot be created: no name.
-    strModule.Empty();
+    // A fresh dialog for each showing. Cancelling stops the start-up without
+    // a message; a dialog that could not be created (-1) gives no name.
+    CLaunchScreenDlg dlg(nullptr);
+    if (dlg.DoModal() == IDCANCEL)
+        return FALSE;
+    strModule = dlg.GetSelectedModule();
     return TRUE;
 }

@@ -76,7 +76,7 @@ private:
 };
 
 BEGIN_MESSAGE_MAP(CForwardWindow, CWnd)
-    ON_MESSAGE(WM_BENCH_PING, OnPing)
+ON_MESSAGE(WM_BENCH_PING, OnPing)
 END_MESSAGE_MAP()
 
 namespace {

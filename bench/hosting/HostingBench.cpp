@@ -119,11 +119,13 @@ int main(int argc, char** argv)
     SideBySide startup = Alternate("QUAVPlusKDS.exe", "MinimalHost.exe", "startup", nRuns);
     PrintInfo("startup_launcher_us", startup.medianA);
     PrintInfo("startup_minimal_host_us", startup.medianB);
-    PrintFigure("startup_ratio", startup.ok ? startup.medianA / startup.medianB : 0, 1.10, startup.ok);
+    PrintFigure("startup_ratio", startup.ok ? startup.medianA / startup.medianB : 0, 1.10,
+                startup.ok);
 
     SideBySide forward = Alternate("QUAVPlusKDS.exe", "LoopHost.exe", "forward", nRuns);
     PrintInfo("forward_framework_loop_ns", forward.medianB);
-    PrintFigure("forward_ratio", forward.ok ? forward.medianA / forward.medianB : 0, 1.15, forward.ok);
+    PrintFigure("forward_ratio", forward.ok ? forward.medianA / forward.medianB : 0, 1.15,
+                forward.ok);
     printf("forward_ns %.1f - %s\n", forward.medianA, forward.ok ? "PASS" : "FAIL");
     return 0;
 }
