@@ -6,9 +6,11 @@
 
 namespace {
 
-// Ample for a normal mini-dump of this process; short enough that a writer
-// stuck on a lock the crashed thread holds does not keep the process alive.
-const DWORD kWaitLimitMs = 10000;
+// Ample for a normal mini-dump of this process even on a slow or busy
+// machine (a waiter that gave up too early would let the process end under
+// a half-written dump); yet a writer stuck on a lock that the other crashed
+// thread holds keeps the process alive only this long.
+const DWORD kWaitLimitMs = 30000;
 const DWORD kPollIntervalMs = 10;
 
 // Marks the count of threads inside once a writer has finished: the process

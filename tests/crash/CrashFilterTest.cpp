@@ -421,7 +421,7 @@ TEST_F(CrashFilter, WaitForAStuckWriterIsBounded)
     CCrashTestApp app;
     app.HoldModule(ThisProgram());
     std::string folder = m_folder.Path();
-    const DWORD kStuckMs = 15000;
+    const DWORD kStuckMs = 40000; // longer than any wait of the writer
     volatile LONG nCalls = 0;
     g_answerDumpPath = [&, folder](char* pszBuffer) {
         if (InterlockedIncrement(&nCalls) == 1)
@@ -430,6 +430,7 @@ TEST_F(CrashFilter, WaitForAStuckWriterIsBounded)
     };
     FilterRunOptions options;
     options.nThreads = 2;
+    options.timeLimitMs = 120000;
     FilterRun run = RunCrashFilter(options);
     ASSERT_TRUE(run.allReturned);
     EXPECT_EQ(1, nCalls); // the second thread never got its turn
