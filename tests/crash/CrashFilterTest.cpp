@@ -1,0 +1,444 @@
+// The crash dump writer called in-process with prepared access violations.
+// This test program is its own UI module: it exports DLLGetDumpPath, whose
+// answer each test chooses, and its application object holds the program's
+// handle as the loaded module. Each test case runs in a process of its own,
+// which matters: once a dump is written the writer lets no later crash of
+// the process start another (the platform would be ending it).
+#include <string.h>
+#include <time.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "CrashDumpWriter.h"
+#include "CrashTestFiles.h"
+#include "CreateFileRecorder.h"
+#include "FilterRun.h"
+#include "ImportPatch.h"
+#include "InstanceGuard.h"
+#include "MiniDumpReader.h"
+#include "QuavPlusApp.h"
+#include "TestFiles.h"
+#include "UIModuleContract.h"
+
+CInstanceGuard theInstanceGuard("QuavCrashFilterTests");
+
+namespace {
+
+std::function<void(char*)> g_answerDumpPath;
+
+} // namespace
+
+QUAV_UI_MODULE_EXPORT BOOL __cdecl DLLGetDumpPath(char* pszFolder)
+{
+    if (g_answerDumpPath)
+        g_answerDumpPath(pszFolder);
+    return TRUE;
+}
+
+namespace {
+
+const char kMissingExportText[] = "Unable to load FUNCTION: DLLGetDumpPath";
+
+// The launcher's application object, holding whatever module a test says.
+class CCrashTestApp : public CQuavPlusApp {
+public:
+    void HoldModule(HMODULE hModule)
+    {
+        m_hUIModule = hModule;
+        m_bUIModuleLoaded = 1;
+    }
+};
+
+HMODULE ThisProgram() { return GetModuleHandleA(nullptr); }
+
+void AnswerFolder(const std::string& folder)
+{
+    g_answerDumpPath = [folder](char* pszBuffer) {
+        memcpy(pszBuffer, folder.c_str(), folder.size() + 1);
+    };
+}
+
+// Runs in the test's own folder, which is also the current directory.
+class CrashFilter : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        char szDirectory[MAX_PATH] = {};
+        GetCurrentDirectoryA(sizeof(szDirectory), szDirectory);
+        m_previousDirectory = szDirectory;
+        SetCurrentDirectoryA(m_folder.Path().c_str());
+        m_tBefore = _time64(nullptr);
+        ASSERT_TRUE(m_createFile.IsRecording());
+    }
+    void TearDown() override
+    {
+        SetCurrentDirectoryA(m_previousDirectory.c_str());
+        g_answerDumpPath = nullptr;
+    }
+
+    // One dump in the folder, whole, recording this call's thread and an
+    // access violation, named after a second of the run.
+    void ExpectOneDumpOf(const std::string& folder, const FilterCall& call)
+    {
+        std::vector<std::string> dumps = DumpFilesIn(folder);
+        ASSERT_EQ(1u, dumps.size());
+        ExpectDumpOf(folder + "\\" + dumps[0], call);
+    }
+    void ExpectDumpOf(const std::string& path, const FilterCall& call)
+    {
+        long long tSeconds = DumpFileSeconds(path.substr(path.find_last_of('\\') + 1));
+        EXPECT_GE(tSeconds, m_tBefore);
+        EXPECT_LE(tSeconds, _time64(nullptr));
+        MiniDumpSummary dump = ReadMiniDump(path);
+        EXPECT_TRUE(dump.whole);
+        EXPECT_TRUE(dump.hasException);
+        EXPECT_EQ(call.threadId, dump.exceptionThreadId);
+        EXPECT_EQ(static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION), dump.exceptionCode);
+        EXPECT_NE(dump.threadIds.end(),
+                  std::find(dump.threadIds.begin(), dump.threadIds.end(), call.threadId));
+    }
+
+    TempFolder m_folder;
+    CreateFileRecorder m_createFile;
+    std::string m_previousDirectory;
+    __time64_t m_tBefore = 0;
+};
+
+TEST_F(CrashFilter, NullExceptionPointersDoNothing)
+{
+    // No application object: going any further would show a box.
+    FilterRunOptions options;
+    options.bNullPointers = true;
+    FilterRun run = RunCrashFilter(options);
+    ASSERT_TRUE(run.allReturned);
+    EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, run.calls[0].result);
+    EXPECT_TRUE(run.boxTexts.empty());
+    EXPECT_TRUE(DumpFilesIn(m_folder.Path()).empty());
+    EXPECT_EQ(nullptr, GetModuleHandleA("dbghelp.dll"));
+}
+
+TEST_F(CrashFilter, WritesTheDumpIntoTheModulesFolderAndReleasesTheLibrary)
+{
+    TempFolder dumps;
+    CCrashTestApp app;
+    app.HoldModule(ThisProgram());
+    AnswerFolder(dumps.Path());
+    FilterRun run = RunCrashFilter(FilterRunOptions());
+    ASSERT_TRUE(run.allReturned);
+    EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, run.calls[0].result);
+    EXPECT_TRUE(run.boxTexts.empty());
+    ExpectOneDumpOf(dumps.Path(), run.calls[0]);
+    EXPECT_TRUE(DumpFilesIn(m_folder.Path()).empty());
+    EXPECT_EQ(nullptr, GetModuleHandleA("dbghelp.dll"));
+
+    std::vector<CreateFileCall> calls = m_createFile.CallsFor("QPLSCrash");
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ(dumps.File(DumpFilesIn(dumps.Path())[0]), calls[0].path);
+    EXPECT_EQ(static_cast<DWORD>(GENERIC_WRITE), calls[0].desiredAccess);
+    EXPECT_EQ(static_cast<DWORD>(FILE_SHARE_WRITE), calls[0].shareMode);
+    EXPECT_FALSE(calls[0].securityAttributes);
+    EXPECT_EQ(static_cast<DWORD>(CREATE_ALWAYS), calls[0].creationDisposition);
+    EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL), calls[0].flagsAndAttributes);
+    EXPECT_FALSE(calls[0].templateFile);
+}
+
+TEST_F(CrashFilter, FolderEndingInABackslashIsTakenAsItIs)
+{
+    TempFolder dumps;
+    CCrashTestApp app;
+    app.HoldModule(ThisProgram());
+    AnswerFolder(dumps.Path() + "\\");
+    FilterRun run = RunCrashFilter(FilterRunOptions());
+    ASSERT_TRUE(run.allReturned);
+    ExpectOneDumpOf(dumps.Path(), run.calls[0]);
+    std::vector<CreateFileCall> calls = m_createFile.CallsFor("QPLSCrash");
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ(dumps.Path() + "\\\\" + DumpFilesIn(dumps.Path())[0], calls[0].path);
+}
+
+TEST_F(CrashFilter, EmptyFolderTextWritesIntoTheRootOfTheCurrentDrive)
+{
+    char szRoot[MAX_PATH] = {};
+    GetFullPathNameA("\\", sizeof(szRoot), szRoot, nullptr);
+    std::string root = szRoot;
+    root.pop_back(); // "C:"
+    std::vector<std::string> before = DumpFilesIn(root);
+    CCrashTestApp app;
+    app.HoldModule(ThisProgram());
+    g_answerDumpPath = [](char*) {}; // writes nothing
+    FilterRun run = RunCrashFilter(FilterRunOptions());
+    ASSERT_TRUE(run.allReturned);
+    std::vector<CreateFileCall> calls = m_createFile.CallsFor("QPLSCrash");
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ(0u, calls[0].path.rfind("\\QPLSCrash_", 0));
+    std::vector<std::string> after = DumpFilesIn(root);
+    for (const std::string& name : after) {
+        if (std::find(before.begin(), before.end(), name) != before.end())
+            continue;
+        ExpectDumpOf(root + "\\" + name, run.calls[0]);
+        DeleteFileA((root + "\\" + name).c_str());
+    }
+    EXPECT_EQ(before.size() + 1, after.size());
+}
+
+// The longest folder text whose dump path, with its NUL, still fits into
+// the module's buffer.
+size_t LongestFolderThatFits()
+{
+    size_t nDigits = std::to_string(static_cast<long long>(_time64(nullptr))).size();
+    return kDumpPathBufferSize - 1 - strlen("\\QPLSCrash_") - nDigits - strlen(".dmp");
+}
+
+// A folder text of the given length inside the folder (it need not exist:
+// paths this long are beyond the system's 8-bit file functions anyway).
+std::string FolderTextOfLength(const std::string& inside, size_t nLength)
+{
+    return inside + "\\" + std::string(nLength - inside.size() - 1, 'd');
+}
+
+TEST_F(CrashFilter, PathThatJustFitsTheBufferIsComposedWhole)
+{
+    std::string folder = FolderTextOfLength(m_folder.Path(), LongestFolderThatFits());
+    CCrashTestApp app;
+    app.HoldModule(ThisProgram());
+    AnswerFolder(folder);
+    FilterRun run = RunCrashFilter(FilterRunOptions());
+    ASSERT_TRUE(run.allReturned);
+    EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, run.calls[0].result);
+    EXPECT_TRUE(run.boxTexts.empty());
+    std::vector<CreateFileCall> calls = m_createFile.CallsFor("QPLSCrash");
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ(static_cast<size_t>(kDumpPathBufferSize - 1), calls[0].path.size());
+    EXPECT_EQ(0u, calls[0].path.rfind(folder + "\\QPLSCrash_", 0));
+}
+
+// Folder texts that cannot make a path: nothing is created and nothing is
+// shown, and the buffer is never read past its end.
+struct RefusedFolder {
+    const char* pszName;
+    std::function<void(char*, const std::string& folder)> answer;
+};
+
+void PrintTo(const RefusedFolder& refused, std::ostream* pOut) { *pOut << refused.pszName; }
+
+class CrashFilterRefuses : public CrashFilter, public testing::WithParamInterface<RefusedFolder> {};
+
+TEST_P(CrashFilterRefuses, FolderTextAndCreatesNothing)
+{
+    CCrashTestApp app;
+    app.HoldModule(ThisProgram());
+    std::string folder = m_folder.Path();
+    RefusedFolder refused = GetParam();
+    g_answerDumpPath = [folder, refused](char* pszBuffer) { refused.answer(pszBuffer, folder); };
+    FilterRun run = RunCrashFilter(FilterRunOptions());
+    ASSERT_TRUE(run.allReturned);
+    EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, run.calls[0].result);
+    EXPECT_TRUE(run.boxTexts.empty());
+    EXPECT_TRUE(m_createFile.CallsFor("QPLSCrash").empty());
+    EXPECT_TRUE(DumpFilesIn(m_folder.Path()).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , CrashFilterRefuses,
+    testing::Values(RefusedFolder{"PathOneLongerThanTheBuffer",
+                                  [](char* pszBuffer, const std::string& folder) {
+                                      std::string text =
+                                          FolderTextOfLength(folder, LongestFolderThatFits() + 1);
+                                      memcpy(pszBuffer, text.c_str(), text.size() + 1);
+                                  }},
+                    RefusedFolder{"NoTerminatingNul",
+                                  [](char* pszBuffer, const std::string&) {
+                                      memset(pszBuffer, 'a', kDumpPathBufferSize);
+                                  }}),
+    [](const testing::TestParamInfo<RefusedFolder>& param) { return param.param.pszName; });
+
+// Without a folder from a module, the writer says so and, once the box is
+// dismissed, writes into the current directory.
+enum class NoFolder { NoApplicationObject, NoModuleLoaded, ModuleWithoutExport };
+
+const char* NoFolderName(NoFolder noFolder)
+{
+    switch (noFolder) {
+    case NoFolder::NoApplicationObject:
+        return "NoApplicationObject";
+    case NoFolder::NoModuleLoaded:
+        return "NoModuleLoaded";
+    default:
+        return "ModuleWithoutExport";
+    }
+}
+
+void PrintTo(NoFolder noFolder, std::ostream* pOut) { *pOut << NoFolderName(noFolder); }
+
+class CrashFilterWithoutFolder : public CrashFilter,
+                                 public testing::WithParamInterface<NoFolder> {};
+
+TEST_P(CrashFilterWithoutFolder, ShowsTheBoxThenWritesIntoTheCurrentDirectory)
+{
+    std::unique_ptr<CCrashTestApp> pApp;
+    if (GetParam() != NoFolder::NoApplicationObject)
+        pApp.reset(new CCrashTestApp);
+    if (GetParam() == NoFolder::ModuleWithoutExport)
+        pApp->HoldModule(GetModuleHandleA("AfxFramework.dll"));
+    size_t nDumpsAtTheBox = 99;
+    FilterRunOptions options;
+    options.onBox = [&](const std::string&) {
+        nDumpsAtTheBox = DumpFilesIn(m_folder.Path()).size();
+    };
+    FilterRun run = RunCrashFilter(options);
+    ASSERT_TRUE(run.allReturned);
+    EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, run.calls[0].result);
+    EXPECT_EQ(std::vector<std::string>{kMissingExportText}, run.boxTexts);
+    EXPECT_EQ(0u, nDumpsAtTheBox);
+    ExpectOneDumpOf(m_folder.Path(), run.calls[0]);
+}
+
+INSTANTIATE_TEST_SUITE_P(, CrashFilterWithoutFolder,
+                         testing::Values(NoFolder::NoApplicationObject, NoFolder::NoModuleLoaded,
+                                         NoFolder::ModuleWithoutExport),
+                         [](const testing::TestParamInfo<NoFolder>& param) {
+                             return NoFolderName(param.param);
+                         });
+
+TEST_F(CrashFilter, ThreadsCrashingTogetherTakeTurnsAndLeaveTogether)
+{
+    CCrashTestApp app;
+    app.HoldModule(ThisProgram());
+    volatile LONG nInside = 0, nMostInside = 0;
+    std::string folder = m_folder.Path();
+    g_answerDumpPath = [&, folder](char* pszBuffer) {
+        LONG n = InterlockedIncrement(&nInside);
+        if (n > nMostInside)
+            nMostInside = n;
+        Sleep(300);
+        InterlockedDecrement(&nInside);
+        memcpy(pszBuffer, folder.c_str(), folder.size() + 1);
+    };
+    FilterRunOptions options;
+    options.nThreads = 2;
+    FilterRun run = RunCrashFilter(options);
+    ASSERT_TRUE(run.allReturned);
+    EXPECT_EQ(1, nMostInside);
+    EXPECT_TRUE(run.boxTexts.empty());
+    for (const FilterCall& call : run.calls)
+        EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, call.result);
+    // The first one done waits for the second, so that the platform cannot
+    // end the process while a dump is half written.
+    DWORD dwFirst = std::min(run.calls[0].elapsedMs, run.calls[1].elapsedMs);
+    DWORD dwLast = std::max(run.calls[0].elapsedMs, run.calls[1].elapsedMs);
+    EXPECT_GE(dwFirst, 600u);
+    EXPECT_LT(dwLast - dwFirst, 250u);
+
+    // Two dumps of different seconds, or one when both fell into the same.
+    std::vector<std::string> dumps = DumpFilesIn(m_folder.Path());
+    ASSERT_GE(dumps.size(), 1u);
+    ASSERT_LE(dumps.size(), 2u);
+    std::vector<DWORD> recorded;
+    for (const std::string& name : dumps) {
+        MiniDumpSummary dump = ReadMiniDump(m_folder.File(name));
+        EXPECT_TRUE(dump.whole) << name;
+        EXPECT_EQ(static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION), dump.exceptionCode);
+        recorded.push_back(dump.exceptionThreadId);
+    }
+    for (DWORD dwThread : recorded)
+        EXPECT_TRUE(dwThread == run.calls[0].threadId || dwThread == run.calls[1].threadId);
+    if (recorded.size() == 2) {
+        EXPECT_NE(recorded[0], recorded[1]);
+    }
+}
+
+// The clock the launcher reads, stopped at a second past the 32-bit range.
+const __time64_t kStoppedClock = 4102444800; // 2100-01-01
+__time64_t __cdecl StoppedTime64(__time64_t* pTime)
+{
+    if (pTime)
+        *pTime = kStoppedClock;
+    return kStoppedClock;
+}
+
+TEST_F(CrashFilter, SameSecondDumpReplacesAnOlderFileOnlyOnce)
+{
+    ImportPatch clock("msvcrt.dll", "_time64", reinterpret_cast<void*>(&StoppedTime64));
+    ASSERT_TRUE(clock.IsApplied());
+    const std::string name = "QPLSCrash_4102444800.dmp";
+    // Left by an earlier process that crashed in the same second; larger
+    // than any dump, so that a file not wholly replaced shows.
+    ASSERT_TRUE(WriteWholeFile(m_folder.File(name), std::string(2 * 1024 * 1024, 'E')));
+    CCrashTestApp app;
+    app.HoldModule(ThisProgram());
+    std::string folder = m_folder.Path();
+    volatile LONG nFirstAsked = 0;
+    g_answerDumpPath = [&, folder](char* pszBuffer) {
+        InterlockedCompareExchange(&nFirstAsked, static_cast<LONG>(GetCurrentThreadId()), 0);
+        memcpy(pszBuffer, folder.c_str(), folder.size() + 1);
+    };
+    FilterRunOptions options;
+    options.nThreads = 2;
+    FilterRun run = RunCrashFilter(options);
+    ASSERT_TRUE(run.allReturned);
+    EXPECT_TRUE(run.boxTexts.empty());
+    // Both threads composed the same name: the first replaced the earlier
+    // process's file, the second left the first's dump alone.
+    EXPECT_EQ(std::vector<std::string>{name}, DumpFilesIn(folder));
+    EXPECT_EQ(1u, m_createFile.CallsFor("QPLSCrash").size());
+    EXPECT_LT(ReadWholeFile(m_folder.File(name)).size(), 2u * 1024 * 1024);
+    MiniDumpSummary dump = ReadMiniDump(m_folder.File(name));
+    EXPECT_TRUE(dump.whole);
+    EXPECT_EQ(static_cast<DWORD>(nFirstAsked), dump.exceptionThreadId);
+}
+
+TEST_F(CrashFilter, FaultInsideTheWriterReturnsAtOnceWithoutWriting)
+{
+    CCrashTestApp app;
+    app.HoldModule(ThisProgram());
+    std::string folder = m_folder.Path();
+    LONG nNestedResult = -1;
+    DWORD dwNestedMs = 0;
+    g_answerDumpPath = [&, folder](char* pszBuffer) {
+        // What the platform does when the module faults in here.
+        PreparedAccessViolation nested;
+        DWORD dwStart = GetTickCount();
+        nNestedResult = CrashDumpExceptionFilter(&nested.pointers);
+        dwNestedMs = GetTickCount() - dwStart;
+        memcpy(pszBuffer, folder.c_str(), folder.size() + 1);
+    };
+    FilterRun run = RunCrashFilter(FilterRunOptions());
+    ASSERT_TRUE(run.allReturned);
+    EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, nNestedResult);
+    EXPECT_LT(dwNestedMs, 500u);
+    EXPECT_TRUE(run.boxTexts.empty());
+    ExpectOneDumpOf(m_folder.Path(), run.calls[0]); // the outer call's, written once
+}
+
+TEST_F(CrashFilter, WaitForAStuckWriterIsBounded)
+{
+    CCrashTestApp app;
+    app.HoldModule(ThisProgram());
+    std::string folder = m_folder.Path();
+    const DWORD kStuckMs = 40000; // longer than any wait of the writer
+    volatile LONG nCalls = 0;
+    g_answerDumpPath = [&, folder](char* pszBuffer) {
+        if (InterlockedIncrement(&nCalls) == 1)
+            Sleep(kStuckMs); // stuck, say on a lock the other crashed thread holds
+        memcpy(pszBuffer, folder.c_str(), folder.size() + 1);
+    };
+    FilterRunOptions options;
+    options.nThreads = 2;
+    options.timeLimitMs = 120000;
+    FilterRun run = RunCrashFilter(options);
+    ASSERT_TRUE(run.allReturned);
+    EXPECT_EQ(1, nCalls); // the second thread never got its turn
+    DWORD dwFirst = std::min(run.calls[0].elapsedMs, run.calls[1].elapsedMs);
+    EXPECT_LT(dwFirst, kStuckMs);
+    std::vector<std::string> dumps = DumpFilesIn(m_folder.Path());
+    ASSERT_EQ(1u, dumps.size()); // the stuck writer's, once it went on
+    EXPECT_TRUE(ReadMiniDump(m_folder.File(dumps[0])).whole);
+}
+
+} // namespace
