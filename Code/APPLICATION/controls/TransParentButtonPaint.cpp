@@ -199,7 +199,7 @@ void CTransParentButton::PaintCaption()
         }
     } else {
         if (m_bHasIcon) {
-            // Centred in the part right of the icon's box.
+            // Centred in the area right of the icon's box.
             int L = m_nIconMarginLeft;
             pt.x = L + cxIcon + (W - sizeText.cx - L - cxIcon) / 2;
         } else {
