@@ -54,7 +54,6 @@ void CALLBACK StepRunTick(HWND, UINT, UINT_PTR, DWORD)
 }
 
 MessageLog* g_pLog = nullptr;
-HHOOK g_hGetMessageHook = nullptr;
 
 LRESULT CALLBACK LogSentMessage(int nCode, WPARAM wParam, LPARAM lParam)
 {
@@ -165,27 +164,17 @@ void ClickAt(POINT pt)
 MessageLog::MessageLog()
 {
     g_pLog = this;
-    m_hHook =
+    m_hSentHook =
         ::SetWindowsHookExA(WH_CALLWNDPROCRET, &LogSentMessage, nullptr, ::GetCurrentThreadId());
-    g_hGetMessageHook =
+    m_hQueuedHook =
         ::SetWindowsHookExA(WH_GETMESSAGE, &LogQueuedMessage, nullptr, ::GetCurrentThreadId());
 }
 
 MessageLog::~MessageLog()
 {
-    ::UnhookWindowsHookEx(g_hGetMessageHook);
-    ::UnhookWindowsHookEx(m_hHook);
+    ::UnhookWindowsHookEx(m_hQueuedHook);
+    ::UnhookWindowsHookEx(m_hSentHook);
     g_pLog = nullptr;
-}
-
-std::vector<SentMessage> MessageLog::Of(HWND hWnd, UINT message) const
-{
-    std::vector<SentMessage> found;
-    for (const SentMessage& entry : entries) {
-        if (entry.hWnd == hWnd && (message == 0 || entry.message == message))
-            found.push_back(entry);
-    }
-    return found;
 }
 
 int MessageLog::Find(HWND hWnd, UINT message, size_t nFrom) const

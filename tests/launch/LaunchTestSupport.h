@@ -67,17 +67,17 @@ void PressKey(WORD wVirtualKey);
 // Clicks with the real pointer at a point on the screen.
 void ClickAt(POINT pt);
 
-// A message that reached a window procedure of this thread, with the
-// procedure's result.
-struct SentMessage {
+// A message a window of this thread received: a sent one with the result
+// of its window procedure, logged as the procedure returns; a queued one
+// (result 0), logged as the loop takes it from the queue.
+struct LoggedMessage {
     HWND hWnd;
     UINT message;
     WPARAM wParam;
     LRESULT lResult;
 };
 
-// Records, while it exists, every message this thread's window procedures
-// handle (sent or dispatched), with their results.
+// Records the messages of this thread's windows while it exists.
 class MessageLog {
 public:
     MessageLog();
@@ -85,14 +85,14 @@ public:
     MessageLog(const MessageLog&) = delete;
     MessageLog& operator=(const MessageLog&) = delete;
 
-    std::vector<SentMessage> entries;
-    // Entries of one window, optionally of one message only.
-    std::vector<SentMessage> Of(HWND hWnd, UINT message = 0) const;
-    // The index of the first entry from nFrom on for this window and message; -1 if none.
+    std::vector<LoggedMessage> entries;
+    // The index of the first entry from nFrom on for this window and
+    // message; -1 if there is none.
     int Find(HWND hWnd, UINT message, size_t nFrom = 0) const;
 
 private:
-    HHOOK m_hHook;
+    HHOOK m_hSentHook;
+    HHOOK m_hQueuedHook;
 };
 
 inline std::ostream& operator<<(std::ostream& os, const POINT& pt)
