@@ -175,7 +175,7 @@ TEST_F(LaunchPaint, EveryClientPaintCoversTheWholeAreaThenTheButtonsDrawAgainOnT
     });
 }
 
-TEST_F(LaunchPaint, TheTitleIsWrittenInWhiteInTheDisplayFaceAtTwentyFiveOfTheWindow)
+TEST_F(LaunchPaint, TheTitleIsWrittenInWhiteInTheDisplayFaceAt20And5OfTheWindow)
 {
     LaunchFolder folder;
     LaunchScreenProbe dlg;
