@@ -39,10 +39,9 @@ protected:
     BOOL m_bUIModuleLoaded;
     CString m_strUIModule; // the chosen module's bare file name
 
-    DECLARE_MESSAGE_MAP()
-
-private:
     // Runs the chooser dialog: TRUE with its choice (possibly empty) in
     // strModule, FALSE when the user cancelled it.
     BOOL RunLaunchScreen(CString& strModule);
+
+    DECLARE_MESSAGE_MAP()
 };

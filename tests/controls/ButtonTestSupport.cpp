@@ -178,19 +178,18 @@ int Image::CountOf(COLORREF clr) const
     return nCount;
 }
 
-Image CaptureClient(HWND hWnd)
+namespace {
+
+// Copies width x height pixels from (0, 0) of a context that shows the screen.
+Image CaptureFromDC(HDC hdcSource, int width, int height)
 {
-    CRect rc;
-    ::GetClientRect(hWnd, &rc);
-    Image image(rc.Width(), rc.Height());
+    Image image(width, height);
     BITMAPINFO bmi = TopDownBitmapInfo(image.width, image.height);
     void* pBits = nullptr;
     HBITMAP hBitmap = ::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
     HDC hdcMem = ::CreateCompatibleDC(nullptr);
     HGDIOBJ hOld = ::SelectObject(hdcMem, hBitmap);
-    HDC hdcWindow = ::GetDC(hWnd);
-    ::BitBlt(hdcMem, 0, 0, image.width, image.height, hdcWindow, 0, 0, SRCCOPY);
-    ::ReleaseDC(hWnd, hdcWindow);
+    ::BitBlt(hdcMem, 0, 0, image.width, image.height, hdcSource, 0, 0, SRCCOPY);
     ::GdiFlush();
     const DWORD* pPixels = static_cast<const DWORD*>(pBits);
     for (size_t i = 0; i < image.pixels.size(); ++i)
@@ -198,6 +197,28 @@ Image CaptureClient(HWND hWnd)
     ::SelectObject(hdcMem, hOld);
     ::DeleteDC(hdcMem);
     ::DeleteObject(hBitmap);
+    return image;
+}
+
+} // namespace
+
+Image CaptureClient(HWND hWnd)
+{
+    CRect rc;
+    ::GetClientRect(hWnd, &rc);
+    HDC hdcWindow = ::GetDC(hWnd);
+    Image image = CaptureFromDC(hdcWindow, rc.Width(), rc.Height());
+    ::ReleaseDC(hWnd, hdcWindow);
+    return image;
+}
+
+Image CaptureWholeWindow(HWND hWnd)
+{
+    CRect rc;
+    ::GetWindowRect(hWnd, &rc);
+    HDC hdcWindow = ::GetWindowDC(hWnd);
+    Image image = CaptureFromDC(hdcWindow, rc.Width(), rc.Height());
+    ::ReleaseDC(hWnd, hdcWindow);
     return image;
 }
 

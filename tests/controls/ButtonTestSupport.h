@@ -128,6 +128,8 @@ public:
     int CountOf(COLORREF clr) const;
 };
 Image CaptureClient(HWND hWnd);
+// The same for the whole window, frame and caption bar included.
+Image CaptureWholeWindow(HWND hWnd);
 // The parent's pattern under the button: what the snapshot must hold.
 Image PatternUnderButton(COLORREF (*pfnPattern)(int, int) = &FirstPattern);
 

@@ -9,6 +9,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "ScreenBitmap.h"
+
 namespace {
 
 HWND WaitForWindow(const char* pszTitle, DWORD dwTimeoutMs)
@@ -22,47 +24,6 @@ HWND WaitForWindow(const char* pszTitle, DWORD dwTimeoutMs)
             return nullptr;
         Sleep(50);
     }
-}
-
-bool SaveBitmap(HDC hdcSource, const RECT& rc, const char* pszPath)
-{
-    int cx = rc.right - rc.left;
-    int cy = rc.bottom - rc.top;
-    BITMAPINFOHEADER bih = {};
-    bih.biSize = sizeof(bih);
-    bih.biWidth = cx;
-    bih.biHeight = cy; // bottom-up, as BMP files store it
-    bih.biPlanes = 1;
-    bih.biBitCount = 24;
-    bih.biCompression = BI_RGB;
-    int nStride = (cx * 3 + 3) & ~3;
-    bih.biSizeImage = static_cast<DWORD>(nStride * cy);
-
-    void* pBits = nullptr;
-    HDC hdcMem = CreateCompatibleDC(hdcSource);
-    HBITMAP hBitmap = CreateDIBSection(hdcSource, reinterpret_cast<BITMAPINFO*>(&bih),
-                                       DIB_RGB_COLORS, &pBits, nullptr, 0);
-    bool bOk = false;
-    if (hdcMem && hBitmap) {
-        HGDIOBJ hOld = SelectObject(hdcMem, hBitmap);
-        BitBlt(hdcMem, 0, 0, cx, cy, hdcSource, rc.left, rc.top, SRCCOPY);
-        GdiFlush();
-        BITMAPFILEHEADER bfh = {};
-        bfh.bfType = 0x4D42; // "BM"
-        bfh.bfOffBits = sizeof(bfh) + sizeof(bih);
-        bfh.bfSize = bfh.bfOffBits + bih.biSizeImage;
-        if (FILE* f = fopen(pszPath, "wb")) {
-            bOk = fwrite(&bfh, sizeof(bfh), 1, f) == 1 && fwrite(&bih, sizeof(bih), 1, f) == 1 &&
-                  fwrite(pBits, bih.biSizeImage, 1, f) == 1;
-            bOk = fclose(f) == 0 && bOk;
-        }
-        SelectObject(hdcMem, hOld);
-    }
-    if (hBitmap)
-        DeleteObject(hBitmap);
-    if (hdcMem)
-        DeleteDC(hdcMem);
-    return bOk;
 }
 
 } // namespace
@@ -97,9 +58,7 @@ int main(int argc, char** argv)
         SetRect(&rc, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     else
         GetWindowRect(hWnd, &rc);
-    HDC hdcScreen = GetDC(nullptr);
-    bool bSaved = SaveBitmap(hdcScreen, rc, argv[2]);
-    ReleaseDC(nullptr, hdcScreen);
+    bool bSaved = SaveScreenRect(rc, argv[2]);
     if (bClose)
         PostMessageA(hWnd, WM_CLOSE, 0, 0);
     if (!bSaved) {

@@ -4,8 +4,12 @@
 #include "UIModuleNames.h"
 
 namespace {
-const char kWatermarkFile[] = "KVR-WM.bmp";
-}
+// "KVR-WM.bmp" in the current folder. Written relative to that folder on
+// purpose: given a bare name, the image loader searches further (the
+// program's own folder first) and would pick up a file the user did not
+// start the launcher beside.
+const char kWatermarkFile[] = ".\\KVR-WM.bmp";
+} // namespace
 
 BEGIN_MESSAGE_MAP(CLaunchScreenDlg, CDialog)
 ON_WM_PAINT()
@@ -44,7 +48,7 @@ BOOL CLaunchScreenDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
 
-    // A bare file name: the watermark is looked up in the current folder.
+    // Missing or unreadable, the watermark is simply left out.
     auto hWatermark = static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), kWatermarkFile,
                                                         IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
     m_bmpWatermark.DeleteObject();

@@ -54,4 +54,6 @@ protected:
 private:
     void PaintMinimized();
     void PaintClientArea();
+    // Has a button erase and draw itself again, its non-client edge included.
+    static void RedrawOnTop(CWnd& button);
 };

@@ -83,11 +83,16 @@ void CLaunchScreenDlg::PaintClientArea()
     }
 
     // The area under the buttons was painted over too (the dialog does not
-    // clip its children): let them draw themselves again on top.
-    if (m_btnDefaultModule.m_hWnd)
-        m_btnDefaultModule.Invalidate(TRUE);
-    if (m_btnLxModule.m_hWnd)
-        m_btnLxModule.Invalidate(TRUE);
+    // clip its children), their edges included: let them draw themselves
+    // again on top, frame and all.
+    RedrawOnTop(m_btnDefaultModule);
+    RedrawOnTop(m_btnLxModule);
+}
+
+void CLaunchScreenDlg::RedrawOnTop(CWnd& button)
+{
+    if (button.m_hWnd)
+        ::RedrawWindow(button.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 void CLaunchScreenDlg::OnNcPaint()
