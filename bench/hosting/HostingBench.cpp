@@ -38,7 +38,8 @@ double RunOnce(const char* pszProgram, const char* pszMode)
     if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         g_folder.c_str(), &si, &pi))
         return -1;
-    DWORD dwWait = WaitForSingleObject(pi.hProcess, 120000);
+    // A million posted messages take minutes under Wine on a busy machine.
+    DWORD dwWait = WaitForSingleObject(pi.hProcess, 30 * 60 * 1000);
     if (dwWait != WAIT_OBJECT_0)
         TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hThread);
