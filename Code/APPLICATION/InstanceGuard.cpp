@@ -53,6 +53,13 @@ CInstanceGuard::CInstanceGuard(const char* key)
 {
     m_hMutex = ::CreateMutexA(nullptr, FALSE, key);
     m_dwLastError = ::GetLastError();
+    // A refused copy must not keep the mutex alive: if the running copy
+    // ended while this one's box is still up, every later start would be
+    // refused although nothing runs.
+    if (m_dwLastError == ERROR_ALREADY_EXISTS && m_hMutex) {
+        ::CloseHandle(m_hMutex);
+        m_hMutex = nullptr;
+    }
 }
 
 CInstanceGuard::~CInstanceGuard()

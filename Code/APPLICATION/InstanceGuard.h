@@ -31,7 +31,8 @@ public:
     CInstanceGuard(const CInstanceGuard&) = delete;
     CInstanceGuard& operator=(const CInstanceGuard&) = delete;
 
-    // TRUE when another process of this edition created the mutex first.
+    // TRUE when another process of this edition created the mutex first;
+    // the guard then holds no handle to it.
     BOOL IsAlreadyRunning() const;
 
 private:

@@ -94,12 +94,19 @@ TEST(ModuleHosting, NoMainWindowEndsTheLoopAtOnceAndStillExitsTheModule)
               WithoutCounts(sandbox.Log()));
 }
 
-TEST(ModuleHosting, MissingModuleFileIsReported)
+TEST(ModuleHosting, MissingModuleFileIsReportedEvenWithOneInTheCurrentFolder)
 {
+    // Whoever can place a file in the folder the launcher is started from
+    // must not get it loaded in place of the missing module.
     LauncherSandbox sandbox("QUAVPlusKDS.exe", "");
-    ObservedRun run = sandbox.Run();
+    TempFolder current;
+    current.CopyIn(BuiltFile("TestModuleFull.dll"), "QuavPlusUI.dll");
+    ObserveOptions options = sandbox.Prepare();
+    options.workingDirectory = current.Path();
+    ObservedRun run = ObserveProcess(options);
     EXPECT_EQ(Lines{"Unable to load DLL: QuavPlusUI.dll"}, run.Texts());
     EXPECT_EQ(0u, run.exitCode);
+    EXPECT_TRUE(sandbox.Log().empty());
 }
 
 TEST(ModuleHosting, ModuleWithoutInitIsReportedExitedAndUnloaded)

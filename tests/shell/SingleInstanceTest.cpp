@@ -141,3 +141,33 @@ TEST(SingleInstance, ANewStartRunsAfterTheFirstEndedNormallyOrWasKilled)
     auto third = StartStaying(sandbox, "QUAVPlusLXKDS.exe", "third.log");
     CloseAndExpectNormalEnd(*third);
 }
+
+TEST(SingleInstance, ARefusedCopyStillAtItsBoxDoesNotRefuseTheNextStart)
+{
+    LauncherSandbox sandbox("QUAVPlusKDS.exe");
+    auto first = StartStaying(sandbox, "QUAVPlusKDS.exe", "first.log");
+
+    // The refused copy's box stays up until the test lets it go.
+    HANDLE hBoxUp = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE hAnswer = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ObserveOptions options = sandbox.Prepare("", "stay", "refused.log");
+    options.timeoutMs = 120000;
+    options.onBox = [hBoxUp, hAnswer](const ObservedBox&, HWND, HANDLE) {
+        SetEvent(hBoxUp);
+        WaitForSingleObject(hAnswer, INFINITE);
+        return true;
+    };
+    BackgroundObservation refused(options);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hBoxUp, 60000));
+
+    // The running copy ends; nothing of the edition runs any more.
+    CloseAndExpectNormalEnd(*first);
+    auto next = StartStaying(sandbox, "QUAVPlusKDS.exe", "next.log");
+
+    SetEvent(hAnswer);
+    EXPECT_EQ(std::vector<std::string>{kAlreadyRunning}, refused.Wait().Texts());
+    EXPECT_EQ(0u, refused.Wait().exitCode);
+    CloseAndExpectNormalEnd(*next);
+    CloseHandle(hBoxUp);
+    CloseHandle(hAnswer);
+}
