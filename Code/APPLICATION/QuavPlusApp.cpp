@@ -19,7 +19,7 @@ CQuavPlusApp::~CQuavPlusApp() = default;
 BOOL CQuavPlusApp::InitInstance()
 {
     // First of all, so that a crash anywhere in start-up leaves a dump.
-    ::SetUnhandledExceptionFilter(&CrashDumpExceptionFilter);
+    InstallCrashDumpWriter();
 
     CKXQPCommandLineInfo cmdInfo;
     ParseCommandLine(cmdInfo);
@@ -67,6 +67,10 @@ BOOL CQuavPlusApp::PreTranslateMessage(MSG* pMsg)
 
 int CQuavPlusApp::ExitInstance()
 {
+    // A module's thread may be writing a crash dump, asking the module for
+    // its folder: the module stays loaded and the process ends with that
+    // crash.
+    HoldWhileACrashIsHandled();
     if (m_bUIModuleLoaded == 1) {
         auto pfnExitInstance =
             FindUIModuleExport<PFN_DLLEXITINSTANCE>(m_hUIModule, "DLLExitInstance");

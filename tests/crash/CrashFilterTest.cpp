@@ -2,8 +2,8 @@
 // This test program is its own UI module: it exports DLLGetDumpPath, whose
 // answer each test chooses, and its application object holds the program's
 // handle as the loaded module. Each test case runs in a process of its own,
-// which matters: once a dump is written the writer lets no later crash of
-// the process start another (the platform would be ending it).
+// which matters: the writer handles one crash per process (the platform
+// ends the process after it), and a later one would wait for that end.
 #include <string.h>
 #include <time.h>
 
@@ -56,6 +56,13 @@ public:
 };
 
 HMODULE ThisProgram() { return GetModuleHandleA(nullptr); }
+
+// Where the dump of this final path is written until it is whole.
+std::string PartialPathOf(const std::string& finalPath)
+{
+    return finalPath.substr(0, finalPath.size() - 4) + "_" + std::to_string(GetCurrentProcessId()) +
+           ".partial";
+}
 
 void AnswerFolder(const std::string& folder)
 {
@@ -137,15 +144,17 @@ TEST_F(CrashFilter, WritesTheDumpIntoTheModulesFolderAndReleasesTheLibrary)
     EXPECT_TRUE(DumpFilesIn(m_folder.Path()).empty());
     EXPECT_EQ(nullptr, GetModuleHandleA("dbghelp.dll"));
 
+    // Written under a name of its own, shared with nobody, then renamed.
     std::vector<CreateFileCall> calls = m_createFile.CallsFor("QPLSCrash");
     ASSERT_EQ(1u, calls.size());
-    EXPECT_EQ(dumps.File(DumpFilesIn(dumps.Path())[0]), calls[0].path);
+    EXPECT_EQ(PartialPathOf(dumps.File(DumpFilesIn(dumps.Path())[0])), calls[0].path);
     EXPECT_EQ(static_cast<DWORD>(GENERIC_WRITE), calls[0].desiredAccess);
-    EXPECT_EQ(static_cast<DWORD>(FILE_SHARE_WRITE), calls[0].shareMode);
+    EXPECT_EQ(0u, calls[0].shareMode);
     EXPECT_FALSE(calls[0].securityAttributes);
     EXPECT_EQ(static_cast<DWORD>(CREATE_ALWAYS), calls[0].creationDisposition);
     EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL), calls[0].flagsAndAttributes);
     EXPECT_FALSE(calls[0].templateFile);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(calls[0].path.c_str()));
 }
 
 TEST_F(CrashFilter, FolderEndingInABackslashIsTakenAsItIs)
@@ -159,7 +168,7 @@ TEST_F(CrashFilter, FolderEndingInABackslashIsTakenAsItIs)
     ExpectOneDumpOf(dumps.Path(), run.calls[0]);
     std::vector<CreateFileCall> calls = m_createFile.CallsFor("QPLSCrash");
     ASSERT_EQ(1u, calls.size());
-    EXPECT_EQ(dumps.Path() + "\\\\" + DumpFilesIn(dumps.Path())[0], calls[0].path);
+    EXPECT_EQ(PartialPathOf(dumps.Path() + "\\\\" + DumpFilesIn(dumps.Path())[0]), calls[0].path);
 }
 
 TEST_F(CrashFilter, EmptyFolderTextWritesIntoTheRootOfTheCurrentDrive)
@@ -214,7 +223,11 @@ TEST_F(CrashFilter, PathThatJustFitsTheBufferIsComposedWhole)
     EXPECT_TRUE(run.boxTexts.empty());
     std::vector<CreateFileCall> calls = m_createFile.CallsFor("QPLSCrash");
     ASSERT_EQ(1u, calls.size());
-    EXPECT_EQ(static_cast<size_t>(kDumpPathBufferSize - 1), calls[0].path.size());
+    std::string finalPath =
+        folder + calls[0].path.substr(folder.size(), calls[0].path.rfind('_') - folder.size()) +
+        ".dmp";
+    EXPECT_EQ(static_cast<size_t>(kDumpPathBufferSize - 1), finalPath.size());
+    EXPECT_EQ(PartialPathOf(finalPath), calls[0].path);
     EXPECT_EQ(0u, calls[0].path.rfind(folder + "\\QPLSCrash_", 0));
 }
 
@@ -306,53 +319,6 @@ INSTANTIATE_TEST_SUITE_P(, CrashFilterWithoutFolder,
                              return NoFolderName(param.param);
                          });
 
-TEST_F(CrashFilter, ThreadsCrashingTogetherTakeTurnsAndLeaveTogether)
-{
-    CCrashTestApp app;
-    app.HoldModule(ThisProgram());
-    volatile LONG nInside = 0, nMostInside = 0;
-    std::string folder = m_folder.Path();
-    g_answerDumpPath = [&, folder](char* pszBuffer) {
-        LONG n = InterlockedIncrement(&nInside);
-        if (n > nMostInside)
-            nMostInside = n;
-        Sleep(300);
-        InterlockedDecrement(&nInside);
-        memcpy(pszBuffer, folder.c_str(), folder.size() + 1);
-    };
-    FilterRunOptions options;
-    options.nThreads = 2;
-    FilterRun run = RunCrashFilter(options);
-    ASSERT_TRUE(run.allReturned);
-    EXPECT_EQ(1, nMostInside);
-    EXPECT_TRUE(run.boxTexts.empty());
-    for (const FilterCall& call : run.calls)
-        EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, call.result);
-    // The first one done waits for the second, so that the platform cannot
-    // end the process while a dump is half written.
-    DWORD dwFirst = std::min(run.calls[0].elapsedMs, run.calls[1].elapsedMs);
-    DWORD dwLast = std::max(run.calls[0].elapsedMs, run.calls[1].elapsedMs);
-    EXPECT_GE(dwFirst, 600u);
-    EXPECT_LT(dwLast - dwFirst, 250u);
-
-    // Two dumps of different seconds, or one when both fell into the same.
-    std::vector<std::string> dumps = DumpFilesIn(m_folder.Path());
-    ASSERT_GE(dumps.size(), 1u);
-    ASSERT_LE(dumps.size(), 2u);
-    std::vector<DWORD> recorded;
-    for (const std::string& name : dumps) {
-        MiniDumpSummary dump = ReadMiniDump(m_folder.File(name));
-        EXPECT_TRUE(dump.whole) << name;
-        EXPECT_EQ(static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION), dump.exceptionCode);
-        recorded.push_back(dump.exceptionThreadId);
-    }
-    for (DWORD dwThread : recorded)
-        EXPECT_TRUE(dwThread == run.calls[0].threadId || dwThread == run.calls[1].threadId);
-    if (recorded.size() == 2) {
-        EXPECT_NE(recorded[0], recorded[1]);
-    }
-}
-
 // The clock the launcher reads, stopped at a second past the 32-bit range.
 const __time64_t kStoppedClock = 4102444800; // 2100-01-01
 __time64_t __cdecl StoppedTime64(__time64_t* pTime)
@@ -362,83 +328,55 @@ __time64_t __cdecl StoppedTime64(__time64_t* pTime)
     return kStoppedClock;
 }
 
-TEST_F(CrashFilter, SameSecondDumpReplacesAnOlderFileOnlyOnce)
+TEST_F(CrashFilter, SameSecondDumpTakesAFreeNameAndKeepsTheEarlierOne)
 {
     ImportPatch clock("msvcrt.dll", "_time64", reinterpret_cast<void*>(&StoppedTime64));
     ASSERT_TRUE(clock.IsApplied());
+    // Left by earlier crashes in the same second, one of them by a process
+    // that had this one's id.
     const std::string name = "QPLSCrash_4102444800.dmp";
-    // Left by an earlier process that crashed in the same second; larger
-    // than any dump, so that a file not wholly replaced shows.
-    ASSERT_TRUE(WriteWholeFile(m_folder.File(name), std::string(2 * 1024 * 1024, 'E')));
+    const std::string pidName =
+        "QPLSCrash_4102444800_" + std::to_string(GetCurrentProcessId()) + ".dmp";
+    const std::string earlier(64 * 1024, 'E');
+    ASSERT_TRUE(WriteWholeFile(m_folder.File(name), earlier));
+    ASSERT_TRUE(WriteWholeFile(m_folder.File(pidName), earlier));
     CCrashTestApp app;
     app.HoldModule(ThisProgram());
-    std::string folder = m_folder.Path();
-    volatile LONG nFirstAsked = 0;
-    g_answerDumpPath = [&, folder](char* pszBuffer) {
-        InterlockedCompareExchange(&nFirstAsked, static_cast<LONG>(GetCurrentThreadId()), 0);
-        memcpy(pszBuffer, folder.c_str(), folder.size() + 1);
-    };
-    FilterRunOptions options;
-    options.nThreads = 2;
-    FilterRun run = RunCrashFilter(options);
+    AnswerFolder(m_folder.Path());
+    FilterRun run = RunCrashFilter(FilterRunOptions());
     ASSERT_TRUE(run.allReturned);
     EXPECT_TRUE(run.boxTexts.empty());
-    // Both threads composed the same name: the first replaced the earlier
-    // process's file, the second left the first's dump alone.
-    EXPECT_EQ(std::vector<std::string>{name}, DumpFilesIn(folder));
-    EXPECT_EQ(1u, m_createFile.CallsFor("QPLSCrash").size());
-    EXPECT_LT(ReadWholeFile(m_folder.File(name)).size(), 2u * 1024 * 1024);
-    MiniDumpSummary dump = ReadMiniDump(m_folder.File(name));
+    const std::string third =
+        "QPLSCrash_4102444800_" + std::to_string(GetCurrentProcessId()) + "_2.dmp";
+    EXPECT_EQ((std::vector<std::string>{name, pidName, third}), DumpFilesIn(m_folder.Path()));
+    EXPECT_EQ(earlier, ReadWholeFile(m_folder.File(name)));
+    EXPECT_EQ(earlier, ReadWholeFile(m_folder.File(pidName)));
+    MiniDumpSummary dump = ReadMiniDump(m_folder.File(third));
     EXPECT_TRUE(dump.whole);
-    EXPECT_EQ(static_cast<DWORD>(nFirstAsked), dump.exceptionThreadId);
+    EXPECT_EQ(run.calls[0].threadId, dump.exceptionThreadId);
 }
 
-TEST_F(CrashFilter, FaultInsideTheWriterReturnsAtOnceWithoutWriting)
+TEST_F(CrashFilter, FaultWhileTheModuleNamesItsFolderDumpsTheCrashIntoTheCurrentDirectory)
 {
     CCrashTestApp app;
     app.HoldModule(ThisProgram());
-    std::string folder = m_folder.Path();
+    TempFolder dumps;
+    std::string folder = dumps.Path();
     LONG nNestedResult = -1;
-    DWORD dwNestedMs = 0;
     g_answerDumpPath = [&, folder](char* pszBuffer) {
         // What the platform does when the module faults in here.
         PreparedAccessViolation nested;
-        DWORD dwStart = GetTickCount();
         nNestedResult = CrashDumpExceptionFilter(&nested.pointers);
-        dwNestedMs = GetTickCount() - dwStart;
         memcpy(pszBuffer, folder.c_str(), folder.size() + 1);
     };
     FilterRun run = RunCrashFilter(FilterRunOptions());
     ASSERT_TRUE(run.allReturned);
     EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, nNestedResult);
-    EXPECT_LT(dwNestedMs, 500u);
-    EXPECT_TRUE(run.boxTexts.empty());
-    ExpectOneDumpOf(m_folder.Path(), run.calls[0]); // the outer call's, written once
-}
-
-TEST_F(CrashFilter, WaitForAStuckWriterIsBounded)
-{
-    CCrashTestApp app;
-    app.HoldModule(ThisProgram());
-    std::string folder = m_folder.Path();
-    const DWORD kStuckMs = 40000; // longer than any wait of the writer
-    volatile LONG nCalls = 0;
-    g_answerDumpPath = [&, folder](char* pszBuffer) {
-        if (InterlockedIncrement(&nCalls) == 1)
-            Sleep(kStuckMs); // stuck, say on a lock the other crashed thread holds
-        memcpy(pszBuffer, folder.c_str(), folder.size() + 1);
-    };
-    FilterRunOptions options;
-    options.nThreads = 2;
-    options.timeLimitMs = 120000;
-    FilterRun run = RunCrashFilter(options);
-    ASSERT_TRUE(run.allReturned);
-    EXPECT_EQ(1, nCalls); // the second thread never got its turn
-    DWORD dwFirst = std::min(run.calls[0].elapsedMs, run.calls[1].elapsedMs);
-    EXPECT_LT(dwFirst, kStuckMs);
-    std::vector<std::string> dumps = DumpFilesIn(m_folder.Path());
-    ASSERT_EQ(1u, dumps.size()); // the stuck writer's, once it went on
-    EXPECT_TRUE(ReadMiniDump(m_folder.File(dumps[0])).whole);
+    EXPECT_EQ(std::vector<std::string>{kMissingExportText}, run.boxTexts);
+    // The outer crash's dump, written once, where a module without a
+    // folder would have it.
+    ExpectOneDumpOf(m_folder.Path(), run.calls[0]);
+    EXPECT_TRUE(DumpFilesIn(dumps.Path()).empty());
 }
 
 } // namespace

@@ -5,11 +5,15 @@
 #include <time.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "BackgroundObservation.h"
+#include "CrashDumpGate.h"
+#include "CrashDumpWriter.h"
 #include "CrashTestFiles.h"
 #include "MiniDumpReader.h"
 #include "ProcessObserver.h"
@@ -34,33 +38,41 @@ public:
     const TempFolder& Folder() const { return m_folder; }
     std::string ThreadLog() const { return m_folder.File("crashing-threads.txt"); }
 
-    ObservedRun Run()
+    // How to run an edition of this folder; the module's settings come
+    // from the environment, which the started program inherits.
+    ObserveOptions Prepare(const char* pszProgram = "QUAVPlusKDS.exe")
     {
-        ScopedEnvironmentVariable log("QUAV_TEST_THREAD_LOG", ThreadLog());
+        SetEnvironmentVariableA("QUAV_TEST_THREAD_LOG", ThreadLog().c_str());
         ObserveOptions options;
-        options.commandLine = Quoted(m_folder.File("QUAVPlusKDS.exe"));
+        options.commandLine = Quoted(m_folder.File(pszProgram));
         options.workingDirectory = m_folder.Path();
+        options.timeoutMs = 120000;
         options.onBox = [this](const ObservedBox&, HWND, HANDLE) {
             m_dumpsAtEachBox.push_back(DumpFilesIn(m_folder.Path()).size());
+            if (m_dwHoldBoxMs)
+                Sleep(m_dwHoldBoxMs);
             return true;
         };
+        return options;
+    }
+
+    ObservedRun Run()
+    {
         m_tBefore = _time64(nullptr);
-        DWORD dwStart = GetTickCount();
-        ObservedRun run = ObserveProcess(options);
-        m_dwRunMs = GetTickCount() - dwStart;
+        ObservedRun run = ObserveProcess(Prepare());
         m_tAfter = _time64(nullptr);
         return run;
     }
 
     // Every dump in the folder is whole, records one of the threads the
-    // module logged as crashing, an access violation, and a second of the
-    // run; the dumps record different threads.
-    void ExpectWholeDumpsOfLoggedThreads(const std::string& folder, size_t nMin, size_t nMax)
+    // module logged, the exception, and a second of the run; the dumps
+    // record different threads.
+    void ExpectWholeDumpsOfLoggedThreads(const std::string& folder, size_t nDumps,
+                                         DWORD dwCode = kAccessViolation)
     {
         std::vector<DWORD> logged = ReadThreadLog(ThreadLog());
         std::vector<std::string> dumps = DumpFilesIn(folder);
-        EXPECT_GE(dumps.size(), nMin);
-        EXPECT_LE(dumps.size(), nMax);
+        EXPECT_EQ(nDumps, dumps.size());
         std::vector<DWORD> recorded;
         for (const std::string& name : dumps) {
             long long tSeconds = DumpFileSeconds(name);
@@ -69,7 +81,7 @@ public:
             MiniDumpSummary dump = ReadMiniDump(folder + "\\" + name);
             EXPECT_TRUE(dump.whole) << name;
             EXPECT_TRUE(dump.hasException) << name;
-            EXPECT_EQ(kAccessViolation, dump.exceptionCode) << name;
+            EXPECT_EQ(dwCode, dump.exceptionCode) << name;
             EXPECT_NE(logged.end(), std::find(logged.begin(), logged.end(), dump.exceptionThreadId))
                 << name;
             EXPECT_EQ(recorded.end(),
@@ -79,7 +91,7 @@ public:
     }
 
     std::vector<size_t> m_dumpsAtEachBox;
-    DWORD m_dwRunMs = 0;
+    DWORD m_dwHoldBoxMs = 0;
 
 private:
     TempFolder m_folder;
@@ -87,47 +99,140 @@ private:
     __time64_t m_tAfter = 0;
 };
 
-void ExpectCrashedWithoutBoxes(const ObservedRun& run)
-{
-    ASSERT_TRUE(run.started);
-    EXPECT_FALSE(run.timedOut);
-    EXPECT_EQ(kAccessViolation, run.exitCode);
-    EXPECT_TRUE(run.boxes.empty());
-}
+// How the module crashes, and what a person then sees and finds.
+struct CrashCase {
+    const char* pszName;
+    const char* pszCrash;         // what the module does
+    const char* pszDumpPathFault; // what DLLGetDumpPath does wrong, if anything
+    DWORD dwExitCode;
+    DWORD dwDumpedCode;  // the exception the dump records
+    bool bFolderUnknown; // the box, then the dump in the current directory
+};
 
-// Where the module crashes; the dump goes to the folder it names.
-class CrashOn : public testing::TestWithParam<const char*> {};
+void PrintTo(const CrashCase& crash, std::ostream* pOut) { *pOut << crash.pszName; }
 
-TEST_P(CrashOn, ThreadLeavesADumpOfThatThreadInTheModulesFolder)
+class CrashOn : public testing::TestWithParam<CrashCase> {};
+
+TEST_P(CrashOn, LeavesOneWholeDumpOfTheCrashingThread)
 {
+    const CrashCase& crash = GetParam();
     LauncherFolder launcher;
     TempFolder dumps;
-    ScopedEnvironmentVariable crash("QUAV_TEST_CRASH", GetParam());
+    ScopedEnvironmentVariable mode("QUAV_TEST_CRASH", crash.pszCrash);
+    ScopedEnvironmentVariable fault("QUAV_TEST_DUMP_PATH_FAULTS", crash.pszDumpPathFault);
     ScopedEnvironmentVariable folder("QUAV_TEST_DUMP_FOLDER", dumps.Path());
     ObservedRun run = launcher.Run();
-    ExpectCrashedWithoutBoxes(run);
+    ASSERT_TRUE(run.started);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(crash.dwExitCode, run.exitCode);
     ASSERT_EQ(1u, ReadThreadLog(launcher.ThreadLog()).size());
-    launcher.ExpectWholeDumpsOfLoggedThreads(dumps.Path(), 1, 1);
-    EXPECT_TRUE(DumpFilesIn(launcher.Folder().Path()).empty());
+    if (crash.bFolderUnknown) {
+        EXPECT_EQ(std::vector<std::string>{kMissingExportText}, run.Texts());
+        EXPECT_EQ(std::vector<size_t>{0}, launcher.m_dumpsAtEachBox);
+        launcher.ExpectWholeDumpsOfLoggedThreads(launcher.Folder().Path(), 1, crash.dwDumpedCode);
+        EXPECT_TRUE(DumpFilesIn(dumps.Path()).empty());
+    } else {
+        EXPECT_TRUE(run.boxes.empty());
+        launcher.ExpectWholeDumpsOfLoggedThreads(dumps.Path(), 1, crash.dwDumpedCode);
+        EXPECT_TRUE(DumpFilesIn(launcher.Folder().Path()).empty());
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(, CrashOn, testing::Values("main", "thread"),
-                         [](const testing::TestParamInfo<const char*>& param) {
-                             return std::string(param.param) == "main" ? "MainThread"
-                                                                       : "ModuleThread";
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    , CrashOn,
+    testing::Values(CrashCase{"MainThread", "main", "", kAccessViolation, kAccessViolation, false},
+                    CrashCase{"ModuleThread", "thread", "", kAccessViolation, kAccessViolation,
+                              false},
+                    // The main thread ends the application while the module's thread
+                    // is being dumped: the process ends with the crash, not with 0.
+                    CrashCase{"ModuleThreadWhileTheApplicationEnds", "thread-then-end", "",
+                              kAccessViolation, kAccessViolation, false},
+                    CrashCase{"UncaughtExceptionOnTheMainThread", "throw", "", kFatalAppExitCode,
+                              kFatalAppExitCode, false},
+                    CrashCase{"UncaughtExceptionOnAModuleThread", "thread-throw", "",
+                              kFatalAppExitCode, kFatalAppExitCode, false},
+                    CrashCase{"Abort", "abort", "", kFatalAppExitCode, kFatalAppExitCode, false},
+                    // The module fails while naming its folder: its crash is dumped as
+                    // if it had named none.
+                    CrashCase{"FaultInsideDLLGetDumpPath", "main", "1", kAccessViolation,
+                              kAccessViolation, true},
+                    CrashCase{"ExceptionOutOfDLLGetDumpPath", "main", "throw", kFatalAppExitCode,
+                              kAccessViolation, true}),
+    [](const testing::TestParamInfo<CrashCase>& param) { return param.param.pszName; });
 
-TEST(CrashProcess, TwoThreadsCrashingTogetherLeaveWholeDumps)
+TEST(CrashProcess, TwoThreadsCrashingTogetherLeaveOneWholeDump)
 {
     LauncherFolder launcher;
     TempFolder dumps;
     ScopedEnvironmentVariable crash("QUAV_TEST_CRASH", "threads");
     ScopedEnvironmentVariable folder("QUAV_TEST_DUMP_FOLDER", dumps.Path());
     ObservedRun run = launcher.Run();
-    ExpectCrashedWithoutBoxes(run);
+    EXPECT_EQ(kAccessViolation, run.exitCode);
+    EXPECT_TRUE(run.boxes.empty());
     ASSERT_EQ(2u, ReadThreadLog(launcher.ThreadLog()).size());
-    // One per second the two fell into.
-    launcher.ExpectWholeDumpsOfLoggedThreads(dumps.Path(), 1, 2);
+    launcher.ExpectWholeDumpsOfLoggedThreads(dumps.Path(), 1);
+}
+
+TEST(CrashProcess, BoxKeptUpPastTheWritersBoundStillLeadsToTheDump)
+{
+    // Two threads crash; the one at the box waits for the person, however
+    // long, and the other waits with it.
+    LauncherFolder launcher("CrashTestModuleWithoutDumpPath.dll");
+    ScopedEnvironmentVariable crash("QUAV_TEST_CRASH", "threads");
+    launcher.m_dwHoldBoxMs = kCrashWorkLimitMs + 5000;
+    ObservedRun run = launcher.Run();
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(kAccessViolation, run.exitCode);
+    EXPECT_EQ(std::vector<std::string>{kMissingExportText}, run.Texts());
+    EXPECT_EQ(std::vector<size_t>{0}, launcher.m_dumpsAtEachBox);
+    launcher.ExpectWholeDumpsOfLoggedThreads(launcher.Folder().Path(), 1);
+}
+
+TEST(CrashProcess, TwoEditionsCrashingInTheSameSecondKeepEveryDump)
+{
+    LauncherFolder launcher;
+    launcher.Folder().CopyIn(BuiltFile("QUAVPlusKDS.exe"), "QUAVPlusLXKDS.exe");
+    TempFolder dumps;
+    // The launchers' clocks stopped at one second, in which an earlier
+    // crash already left its dump.
+    const std::string earlier = dumps.File("QPLSCrash_4102444800.dmp");
+    const std::string earlierContent(300 * 1024, 'E');
+    ASSERT_TRUE(WriteWholeFile(earlier, earlierContent));
+    ScopedEnvironmentVariable clock("QUAV_TEST_STOPPED_CLOCK", "4102444800");
+    ScopedEnvironmentVariable crash("QUAV_TEST_CRASH", "together");
+    ScopedEnvironmentVariable folder("QUAV_TEST_DUMP_FOLDER", dumps.Path());
+    HANDLE hReady = CreateSemaphoreA(nullptr, 0, 2, "QuavTestCrashReady");
+    HANDLE hGo = CreateEventA(nullptr, TRUE, FALSE, "QuavTestCrashGo");
+    ASSERT_TRUE(hReady && hGo);
+
+    BackgroundObservation kds(launcher.Prepare("QUAVPlusKDS.exe"));
+    BackgroundObservation lx(launcher.Prepare("QUAVPlusLXKDS.exe"));
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hReady, 60000));
+    SetEvent(hGo);
+    EXPECT_EQ(kAccessViolation, kds.Wait().exitCode);
+    EXPECT_EQ(kAccessViolation, lx.Wait().exitCode);
+    CloseHandle(hReady);
+    CloseHandle(hGo);
+
+    EXPECT_EQ(earlierContent, ReadWholeFile(earlier));
+    std::vector<std::string> names = DumpFilesIn(dumps.Path());
+    ASSERT_EQ(3u, names.size());
+    std::vector<DWORD> logged = ReadThreadLog(launcher.ThreadLog());
+    ASSERT_EQ(2u, logged.size());
+    std::vector<DWORD> recorded;
+    for (const std::string& name : names) {
+        EXPECT_EQ(4102444800LL, DumpFileSeconds(name)) << name;
+        if (dumps.File(name) == earlier)
+            continue;
+        MiniDumpSummary dump = ReadMiniDump(dumps.File(name));
+        EXPECT_TRUE(dump.whole) << name;
+        EXPECT_EQ(kAccessViolation, dump.exceptionCode) << name;
+        recorded.push_back(dump.exceptionThreadId);
+    }
+    std::sort(logged.begin(), logged.end());
+    std::sort(recorded.begin(), recorded.end());
+    EXPECT_EQ(logged, recorded);
 }
 
 TEST(CrashProcess, CrashWithoutALoadedModuleAsksThenDumpsIntoTheCurrentDirectory)
@@ -155,24 +260,9 @@ TEST(CrashProcess, MissingFolderWritesNothingAndShowsNothing)
     ScopedEnvironmentVariable folder("QUAV_TEST_DUMP_FOLDER",
                                      launcher.Folder().File("no such folder"));
     ObservedRun run = launcher.Run();
-    ExpectCrashedWithoutBoxes(run);
+    EXPECT_EQ(kAccessViolation, run.exitCode);
+    EXPECT_TRUE(run.boxes.empty());
     EXPECT_TRUE(DumpFilesIn(launcher.Folder().Path()).empty());
-}
-
-TEST(CrashProcess, FaultInsideDLLGetDumpPathStillEndsTheProcess)
-{
-    LauncherFolder launcher;
-    TempFolder dumps;
-    ScopedEnvironmentVariable crash("QUAV_TEST_CRASH", "main");
-    ScopedEnvironmentVariable faults("QUAV_TEST_DUMP_PATH_FAULTS", "1");
-    ScopedEnvironmentVariable folder("QUAV_TEST_DUMP_FOLDER", dumps.Path());
-    ObservedRun run = launcher.Run();
-    ExpectCrashedWithoutBoxes(run);
-    EXPECT_TRUE(DumpFilesIn(dumps.Path()).empty());
-    EXPECT_TRUE(DumpFilesIn(launcher.Folder().Path()).empty());
-    // The second fault brings the thread back into the writer, which lets
-    // it go at once instead of waiting for its own turn to end.
-    EXPECT_LT(launcher.m_dwRunMs, 5000u);
 }
 
 } // namespace

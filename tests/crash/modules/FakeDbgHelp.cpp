@@ -1,7 +1,11 @@
-// Stands in for the debug-help library but lacks MiniDumpWriteDump. A test
-// copies it beside the launcher as "DBGHELP.DLL" (and has Wine prefer it to
-// its own). Loading it leaves the file "fake-dbghelp-loaded" in the current
-// directory, so the test knows that this library was the one found.
+// Stands in for the debug-help library. A test copies it beside the launcher
+// as "DBGHELP.DLL" (and has Wine prefer it to its own). Loading it leaves the
+// file "fake-dbghelp-loaded" in the current directory, so the test knows
+// that this library was the one found.
+//
+// Built twice: without MiniDumpWriteDump, and (QUAV_TEST_STUCK_WRITER) with
+// one that writes the start of a dump and then never returns, like a writer
+// stuck on a lock that another crashed thread holds.
 #include <windows.h>
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD dwReason, LPVOID)
@@ -17,3 +21,17 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD dwReason, LPVOID)
 
 // Some export of the real library, so that this is recognisably a stand-in.
 extern "C" __declspec(dllexport) BOOL WINAPI SymInitialize(HANDLE, PCSTR, BOOL) { return FALSE; }
+
+#ifdef QUAV_TEST_STUCK_WRITER
+// The real library's declarations would clash with the stand-ins above;
+// the pointers are never read.
+extern "C" __declspec(dllexport) BOOL WINAPI
+    MiniDumpWriteDump(HANDLE, DWORD, HANDLE hFile, int, void*, void*, void*)
+{
+    const char szStart[] = "MDMP";
+    DWORD dwWritten = 0;
+    WriteFile(hFile, szStart, sizeof(szStart) - 1, &dwWritten, nullptr);
+    Sleep(INFINITE);
+    return TRUE;
+}
+#endif

@@ -27,8 +27,11 @@ long long DumpFileSeconds(const std::string& name)
     if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) ||
         name.compare(name.size() - suffix.size(), suffix.size(), suffix))
         return -1;
-    std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-    if (digits.find_first_not_of("0123456789") != std::string::npos || digits[0] == '0')
+    std::string rest = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    // A second dump of the same second carries "_<process id>[_<n>]".
+    std::string digits = rest.substr(0, rest.find('_'));
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos ||
+        digits[0] == '0' || rest.find_first_not_of("0123456789_") != std::string::npos)
         return -1;
     return strtoll(digits.c_str(), nullptr, 10);
 }

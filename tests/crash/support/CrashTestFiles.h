@@ -10,7 +10,8 @@
 // File names "QPLSCrash_*.dmp" in the folder, sorted.
 std::vector<std::string> DumpFilesIn(const std::string& folder);
 
-// The seconds of a dump file name "QPLSCrash_<seconds>.dmp", or -1 when
+// The seconds of a dump file name "QPLSCrash_<seconds>.dmp" (or, when that
+// name was taken, "QPLSCrash_<seconds>_<process id>[_<n>].dmp"), or -1 when
 // the name is not made that way.
 long long DumpFileSeconds(const std::string& name);
 
