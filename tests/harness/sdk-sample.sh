@@ -52,7 +52,12 @@ rm -rf "$BUILD_ROOT/sdk-sample-x86"
 mkdir -p "$BUILD_ROOT/sdk-sample-x86"
 cp "$work/build-x86/SampleUIModule.dll" "$BUILD_ROOT/sdk-sample-x86/"
 
-if build_sample posix toolchain-x86_64-w64-mingw32.cmake -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix; then
+# The SDK's own x64 toolchain, but the compiler of the posix thread model.
+cat >"$sdk/cmake/toolchain-posix-threads.cmake" <<'CMAKE'
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-x86_64-w64-mingw32.cmake)
+set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
+CMAKE
+if build_sample posix toolchain-posix-threads.cmake; then
     fail "the package accepted a compiler with posix threads"
 fi
 grep -q "QuavPlusSDK: the x64 framework was built with" "$work/configure-posix.log" ||
