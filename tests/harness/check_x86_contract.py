@@ -73,8 +73,13 @@ def functions(path):
     return result
 
 
+def label(path):
+    """The file with its folder, so that two modules of one name differ."""
+    return os.path.join(os.path.basename(os.path.dirname(path)), os.path.basename(path))
+
+
 def check_module(path):
-    name = os.path.basename(path)
+    name = label(path)
     exported = exports(path)
     missing = [f for f in CONTRACT if f not in exported]
     decorated = sorted(e for e in exported if e.split("@")[0].lstrip("_") in CONTRACT and e not in CONTRACT)
@@ -94,7 +99,7 @@ def check_imports(path, framework_exports):
     imported = framework_imports(path)
     unknown = sorted(imported - framework_exports)
     report(bool(imported) and not unknown,
-           f"{os.path.basename(path)} imports {len(imported)} names from AfxFramework.dll, "
+           f"{label(path)} imports {len(imported)} names from AfxFramework.dll, "
            f"all exported by it" + (f"; not exported: {unknown}" if unknown else ""))
 
 
