@@ -56,6 +56,8 @@ HINSTANCE AFXAPI AfxFindResourceHandle(LPCSTR lpszName, LPCSTR lpszType)
     HINSTANCE hExe = AfxGetResourceHandle();
     if (::FindResourceA(hExe, lpszName, lpszType))
         return hExe;
+    if (HINSTANCE hModule = AfxFindResourceInChain(lpszName, lpszType))
+        return hModule;
     HINSTANCE hFramework = FrameworkModule();
     if (hFramework && ::FindResourceA(hFramework, lpszName, lpszType))
         return hFramework;

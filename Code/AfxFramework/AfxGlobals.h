@@ -12,8 +12,9 @@ AFX_API CWnd* AFXAPI AfxGetMainWnd();
 AFX_API LPCSTR AFXAPI AfxGetAppName();
 AFX_API HINSTANCE AFXAPI AfxGetInstanceHandle();
 AFX_API HINSTANCE AFXAPI AfxGetResourceHandle();
-// The module that holds the named resource: the executable first, then the
-// framework library; the executable when neither has it.
+// The module that holds the named resource: the executable first, then each
+// loaded UI module (see CDynLinkLibrary), then the framework library; the
+// executable when none has it.
 AFX_API HINSTANCE AFXAPI AfxFindResourceHandle(LPCSTR lpszName, LPCSTR lpszType);
 AFX_API void AFXAPI AfxPostQuitMessage(int nExitCode);
 // The class of windows created without one of their own.

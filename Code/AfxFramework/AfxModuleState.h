@@ -9,3 +9,6 @@ void AfxSetCurrentApp(CWinApp* pApp);
 CString AfxGetModuleBaseName(HMODULE hModule);
 // The box behind AfxMessageBox, without the application's override.
 int AfxShowMessageBox(LPCSTR lpszText, UINT nType);
+// The first module of the resource chain (CDynLinkLibrary) that holds the
+// named resource; null when none does.
+HINSTANCE AfxFindResourceInChain(LPCSTR lpszName, LPCSTR lpszType);

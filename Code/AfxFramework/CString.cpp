@@ -1,5 +1,7 @@
 #include "CString.h"
 
+#include "AfxGlobals.h"
+
 #include <mbstring.h>
 #include <stddef.h>
 #include <stdio.h>
@@ -210,6 +212,24 @@ void CString::Format(const char* pszFormat, ...)
     va_start(args, pszFormat);
     FormatV(pszFormat, args);
     va_end(args);
+}
+
+BOOL CString::LoadString(UINT nID)
+{
+    // Strings are stored in blocks of sixteen; the block's resource name is
+    // its number, counted from one.
+    HINSTANCE hInst = AfxFindResourceHandle(MAKEINTRESOURCEA((nID >> 4) + 1), RT_STRING);
+    const wchar_t* pchWide = nullptr;
+    int nWide = ::LoadStringW(hInst, nID, reinterpret_cast<LPWSTR>(&pchWide), 0);
+    if (nWide <= 0 || !pchWide)
+        return FALSE;
+    int nLength = ::WideCharToMultiByte(CP_ACP, 0, pchWide, nWide, nullptr, 0, nullptr, nullptr);
+    if (nLength <= 0)
+        return FALSE;
+    ::WideCharToMultiByte(CP_ACP, 0, pchWide, nWide, GetBufferSetLength(nLength), nLength, nullptr,
+                          nullptr);
+    ReleaseBuffer(nLength);
+    return TRUE;
 }
 
 void CString::FormatV(const char* pszFormat, va_list args)

@@ -41,6 +41,11 @@ public:
     void __cdecl Format(const char* pszFormat, ...) __attribute__((format(gnu_printf, 2, 3)));
     void FormatV(const char* pszFormat, va_list args);
 
+    // The string nID of the string tables the resource chain finds
+    // (AfxFindResourceHandle); FALSE, and the string left as it was, when
+    // there is none.
+    BOOL LoadString(UINT nID);
+
     // Positions are zero-based; -1 means "not found".
     int Find(char ch, int nStart = 0) const;
     int Find(const char* pszSub, int nStart = 0) const;

@@ -17,3 +17,4 @@
 #include "CButton.h"
 #include "CDataExchange.h"
 #include "CDialog.h"
+#include "CDynLinkLibrary.h"

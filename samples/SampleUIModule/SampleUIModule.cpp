@@ -5,10 +5,13 @@
 // UIModuleContract.h. This one shows a main window made with the shared
 // framework, counts the messages the launcher lets it see, names a folder
 // for crash dumps, and ends the application when its window is closed
-// (the launcher's loop ends when the main window is destroyed).
+// (the launcher's loop ends when the main window is destroyed). Its About
+// button shows a dialog made from the module's own resources.
 #include <stdio.h>
 #include <string.h>
 
+#include "SampleAboutDlg.h"
+#include "SampleResources.h"
 #include "UIModuleContract.h"
 
 namespace {
@@ -23,8 +26,11 @@ public:
 
     BOOL CreateMainWindow()
     {
-        if (!CreateEx(0, nullptr, "Sample UI module", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                      CW_USEDEFAULT, 520, 200, nullptr, nullptr))
+        if (!CreateEx(0, nullptr, "Sample UI module", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                      CW_USEDEFAULT, CW_USEDEFAULT, 560, 200, nullptr, nullptr))
+            return FALSE;
+        if (!m_btnAbout.Create("About...", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                               CRect(440, 12, 536, 40), this, IDC_SAMPLE_ABOUT))
             return FALSE;
         ShowWindow(m_nCmdShow);
         UpdateWindow();
@@ -54,6 +60,12 @@ protected:
         dc.TextOut(16, 100, CString("Close the window to end the application."));
     }
 
+    void OnAbout()
+    {
+        CSampleAboutDlg dlg(this);
+        dlg.DoModal();
+    }
+
     void OnTimer(UINT_PTR nIDEvent)
     {
         if (nIDEvent == kRefreshTimer)
@@ -66,6 +78,7 @@ protected:
 
 private:
     static const UINT_PTR kRefreshTimer = 1;
+    CButton m_btnAbout;
     HGLOBAL m_hDevMode;
     HGLOBAL m_hDevNames;
     int m_nCmdShow;
@@ -75,6 +88,7 @@ private:
 BEGIN_MESSAGE_MAP(CSampleMainWindow, CWnd)
 ON_WM_PAINT()
 ON_WM_TIMER()
+ON_BN_CLICKED(IDC_SAMPLE_ABOUT, OnAbout)
 END_MESSAGE_MAP()
 
 CSampleMainWindow* g_pMainWindow = nullptr;

@@ -3,6 +3,7 @@
 #include <afxwin.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -178,4 +179,33 @@ TEST(Dialog, QuitDuringTheModalLoopEndsItAndIsLeftForTheOuterLoop)
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(5u, msg.wParam);
+}
+
+TEST(Dialog, TemplatesAndStringsOfALoadedModuleAreFoundUntilItIsUnloaded)
+{
+    // The caption of the dialog DoModal made from template nID; "(none)"
+    // when it made none.
+    auto captionOf = [](UINT nID) {
+        TestDialog dlg(nID);
+        CString strCaption;
+        dlg.onInit = [&](TestDialog& self) {
+            self.GetWindowText(strCaption);
+            self.PostMessage(WM_TEST_STEP);
+        };
+        dlg.onStep = [](TestDialog& self) { self.EndDialog(IDOK); };
+        return dlg.DoModal() == IDOK ? std::string(strCaption) : std::string("(none)");
+    };
+    CString strLine;
+    ASSERT_EQ("(none)", captionOf(IDD_MODULE_DIALOG));
+
+    HMODULE hModule = ::LoadLibraryA("DialogResourceModule.dll");
+    ASSERT_NE(nullptr, hModule);
+    EXPECT_EQ("Module dialog", captionOf(IDD_MODULE_DIALOG));
+    EXPECT_EQ("Test dialog", captionOf(IDD_TEST_DIALOG)); // the executable comes first
+    EXPECT_TRUE(strLine.LoadString(IDS_MODULE_LINE));
+    EXPECT_STREQ("A line of the module's own", strLine);
+
+    ::FreeLibrary(hModule);
+    EXPECT_EQ("(none)", captionOf(IDD_MODULE_DIALOG));
+    EXPECT_FALSE(strLine.LoadString(IDS_MODULE_LINE));
 }
