@@ -10,7 +10,6 @@ namespace {
 struct CallerContext {
     HANDLE hStart;
     bool bNullPointers;
-    DWORD dwStartTick;
     FilterCall call;
 };
 
@@ -21,7 +20,6 @@ DWORD WINAPI CallFilter(LPVOID pParam)
     WaitForSingleObject(pContext->hStart, INFINITE);
     PreparedAccessViolation crash;
     LONG nResult = CrashDumpExceptionFilter(pContext->bNullPointers ? nullptr : &crash.pointers);
-    pContext->call.elapsedMs = GetTickCount() - pContext->dwStartTick;
     pContext->call.result = nResult;
     pContext->call.returned = true;
     return 0;
@@ -79,11 +77,11 @@ FilterRun RunCrashFilter(const FilterRunOptions& options)
     FilterRun run;
     HANDLE hStart = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     // Left to the threads if they do not return in time.
-    auto* pContexts = new std::vector<CallerContext>(static_cast<size_t>(options.nThreads));
+    auto* pContexts = new std::vector<CallerContext>(1);
     DWORD dwStart = GetTickCount();
     std::vector<HANDLE> threads;
     for (CallerContext& context : *pContexts) {
-        context = CallerContext{hStart, options.bNullPointers, dwStart, FilterCall()};
+        context = CallerContext{hStart, options.bNullPointers, FilterCall()};
         threads.push_back(CreateThread(nullptr, 0, &CallFilter, &context, 0, nullptr));
     }
     SetEvent(hStart);

@@ -1,5 +1,5 @@
-// Calls the crash dump writer the way the platform would, on threads of this
-// process that each prepared an access violation of their own, and answers
+// Calls the crash dump writer the way the platform would, on a thread of
+// this process that prepared an access violation of its own, and answers
 // every message box it shows with OK, as a person would.
 #pragma once
 
@@ -13,7 +13,6 @@ struct FilterCall {
     DWORD threadId = 0; // the thread that called the handler
     bool returned = false;
     LONG result = -1;
-    DWORD elapsedMs = 0; // from the common start to the return
 };
 
 struct FilterRun {
@@ -23,9 +22,8 @@ struct FilterRun {
 };
 
 struct FilterRunOptions {
-    int nThreads = 1;           // calling at the same moment
     bool bNullPointers = false; // pass null instead of a prepared exception
-    DWORD timeLimitMs = 60000;
+    DWORD timeLimitMs = 60000;  // a handler that never returns fails the test
     // Called with each box's text before the box is answered.
     std::function<void(const std::string&)> onBox;
 };
