@@ -55,7 +55,7 @@ stage_modules() {
                 n=$((n + 1))
                 name=$(xml_escape "$name")
                 echo "    <Component Id=\"UIModule$n\" Guid=\"*\" Win64=\"$win64\">"
-                echo "      <File Id=\"UIModule$n\" Name=\"$name\" Source=\"modules/$name\" KeyPath=\"yes\" />"
+                echo "      <File Id=\"UIModule$n\" Source=\"modules/$name\" KeyPath=\"yes\" />"
                 echo "    </Component>"
             done
         fi

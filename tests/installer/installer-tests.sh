@@ -25,12 +25,6 @@ fail() {
     failures=$((failures + 1))
 }
 
-# seconds_since START_MS: for the log, a tenth of a second exactly.
-seconds_since() {
-    local ms=$(($(date +%s%3N) - $1))
-    echo "$((ms / 1000)).$((ms % 1000 / 100))"
-}
-
 # Wine's output goes to files: a pipe can be held open by Wine's services.
 run_wine() { wine "$@" </dev/null >>"$dir/wine.log" 2>&1; }
 
@@ -61,11 +55,9 @@ installed_entries() {
 
 # msi_install PACKAGE: a silent install, logged; returns msiexec's result.
 msi_install() {
-    local log started
-    log="$dir/msiexec-$(basename "$1" .msi).log"
-    started=$(date +%s%3N)
-    run_wine msiexec /i "$(winepath -w "$1")" /qn /l*v "$(winepath -w "$log")" || return
-    log "installed $(basename "$1") in $(seconds_since "$started") s"
+    local started=$SECONDS
+    run_wine msiexec /i "$(winepath -w "$1")" /qn /l*v "$(winepath -w "$dir/msiexec.log")" || return
+    log "installed $(basename "$1") in $((SECONDS - started)) s"
 }
 
 begin() {
@@ -114,18 +106,17 @@ check_installed() {
         cmp -s "$source" "$install/$f" || fail "the installed $f differs from $source"
     done
 
-    local menu found=0 name exe
+    local menu found=0 edition lnk
     while read -r menu; do
         [ -d "$menu" ] || continue
         found=1
         [ "$(ls "$menu" | wc -l)" = 3 ] || fail "the Start-menu folder holds $(ls "$menu" | tr '\n' ' ')"
-        for name in KDS LXKDS RDKDS; do
-            exe="QUAVPlus$name.exe"
-            local lnk="$menu/QUAV Plus ${name%KDS} KDS.lnk"
-            [ "$name" = KDS ] && lnk="$menu/QUAV Plus KDS.lnk"
+        for edition in "KDS=QUAV Plus KDS" "LXKDS=QUAV Plus LX KDS" "RDKDS=QUAV Plus RD KDS"; do
+            lnk="$menu/${edition#*=}.lnk"
             [ -f "$lnk" ] || { fail "no shortcut $lnk"; continue; }
             mapfile -t shortcut < <(/usr/bin/python3 "$ROOT/tests/installer/read_shortcut.py" "$lnk")
-            [ "${shortcut[0]}" = "$install_win\\$exe" ] || fail "$lnk starts ${shortcut[0]}"
+            [ "${shortcut[0]}" = "$install_win\\QUAVPlus${edition%%=*}.exe" ] ||
+                fail "$lnk starts ${shortcut[0]}"
             [ "${shortcut[1]%\\}" = "$install_win" ] || fail "$lnk works in ${shortcut[1]}"
         done
     done < <(start_menu_folders)
@@ -148,15 +139,14 @@ check_installed() {
 # uninstall PACKAGE: as the installed-programs entry's uninstall command does
 # it, silently.
 uninstall() {
-    local code view=64 started
+    local code view=64 started=$SECONDS
     code=$(product_code "$1")
     [[ "$1" == *-x86.msi ]] && view=32
     local command
     command=$(reg_value "$uninstall_key\\$code" UninstallString "$view")
     [ "${command,,}" = "msiexec.exe /x${code,,}" ] || fail "the entry uninstalls with \"$command\""
-    started=$(date +%s%3N)
     run_wine msiexec /x"$code" /qn || fail "uninstall failed"
-    log "uninstalled in $(seconds_since "$started") s"
+    log "uninstalled in $((SECONDS - started)) s"
     [ -e "$drive_c/Program Files/QUAV Plus" ] || [ -e "$drive_c/Program Files (x86)/QUAV Plus" ] &&
         fail "an install folder is left after uninstall"
     local menu
@@ -261,8 +251,16 @@ scenario_upgrade() {
     finish
 }
 
+# Its prefixes and packages are its own, but two runs would share them.
+mkdir -p "$work"
+exec 9>"$work/.lock"
+flock -n 9 || die "another run of the installer tests is using $work; wait for it to end"
+
 scenarios=("$@")
 [ ${#scenarios[@]} -gt 0 ] || scenarios=(x64 x86 upgrade)
+for s in "${scenarios[@]}"; do
+    declare -F "scenario_$s" >/dev/null || die "no installer scenario $s"
+done
 
 # The packages: this version with the sample module as each architecture's
 # QuavPlusUI.dll, and, for the upgrade, two newer ones (fourth, then third
@@ -287,7 +285,6 @@ start_display
 trap 'stop_wineserver; stop_display' EXIT
 
 for s in "${scenarios[@]}"; do
-    declare -F "scenario_$s" >/dev/null || die "no installer scenario $s"
     "scenario_$s"
 done
 [ "$failures" -eq 0 ] || die "installer tests: $failures failed checks"
