@@ -2,6 +2,7 @@
 # Checks that each dist/ folder holds only what a user installs, and that
 # its programs need nothing beyond Windows' own libraries and each other.
 set -euo pipefail
+source "$(dirname "$0")/../../tools/lib/common.sh"
 dist=$1
 status=0
 for arch in x86 x64; do
@@ -27,6 +28,7 @@ for arch in x86 x64; do
     done
 done
 # The resources of the shipped executables, read back by icoutils.
-/usr/bin/python3 "$(dirname "$0")/../resources/check_resources.py" "$dist"/x86/*.exe "$dist"/x64/*.exe ||
+/usr/bin/python3 "$(dirname "$0")/../resources/check_resources.py" "$(project_version)" \
+    "$dist"/x86/*.exe "$dist"/x64/*.exe ||
     status=1
 exit $status

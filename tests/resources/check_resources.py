@@ -2,9 +2,9 @@
 """Reads the resources back from built executables with icoutils' wrestool
 (which did not write them) and checks every field that matters: the dialog
 template of the launch screen, the icon groups and their images, the version
-record and the application manifest.
+record (against the product's version, given) and the application manifest.
 
-    check_resources.py EXECUTABLE...
+    check_resources.py VERSION EXECUTABLE...      (VERSION: e.g. 1.0.0.1)
 
 Prints one line per failed check and exits non-zero when any failed.
 """
@@ -148,13 +148,15 @@ def check_icon_group(exe, group, expected):
         check(count > 0, f"{exe}: group {group} is empty")
 
 
-def check_version(exe, data):
+def check_version(exe, data, version):
     at = data.find(struct.pack("<I", 0xFEEF04BD))
     if not check(at >= 0, f"{exe}: version record has no fixed file information"):
         return
+    a, b, c, d = (int(field) for field in version.split("."))
+    expected = ((a << 16) | b, (c << 16) | d)
     file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<IIII", data, at + 8)
-    check((file_ms, file_ls) == (0x00010000, 0x00000001), f"{exe}: file version {file_ms:#x}.{file_ls:#x}")
-    check((product_ms, product_ls) == (0x00010000, 0x00000001),
+    check((file_ms, file_ls) == expected, f"{exe}: file version {file_ms:#x}.{file_ls:#x}")
+    check((product_ms, product_ls) == expected,
           f"{exe}: product version {product_ms:#x}.{product_ls:#x}")
     for key in ("FileVersion", "ProductVersion"):
         encoded = key.encode("utf-16-le") + b"\0\0"
@@ -163,7 +165,7 @@ def check_version(exe, data):
             value = Reader(data)
             value.pos = pos + len(encoded)
             value.align(4)
-            check(value.wstr() == "1.0.0.1", f"{exe}: {key} is not 1.0.0.1")
+            check(value.wstr() == version, f"{exe}: {key} is not {version}")
 
 
 def check_manifest(exe, data):
@@ -175,7 +177,7 @@ def check_manifest(exe, data):
     check(aware == ["true"], f"{exe}: manifest DPI awareness {aware}")
 
 
-def check_executable(exe):
+def check_executable(exe, version):
     resources = listing(exe)
     index = {(t, n): lang for t, n, lang in resources}
     for key in [(RT_DIALOG, 15003), (RT_GROUP_ICON, 15000), (RT_GROUP_ICON, 15001),
@@ -188,20 +190,21 @@ def check_executable(exe):
         if (RT_GROUP_ICON, group) in index:
             check_icon_group(exe, group, expected)
     if (RT_VERSION, 1) in index:
-        check_version(exe, raw(exe, RT_VERSION, 1))
+        check_version(exe, raw(exe, RT_VERSION, 1), version)
     if (RT_MANIFEST, 1) in index:
         check_manifest(exe, raw(exe, RT_MANIFEST, 1))
 
 
 def main():
-    if len(sys.argv) < 2:
+    if len(sys.argv) < 3 or not re.fullmatch(r"\d+\.\d+\.\d+\.\d+", sys.argv[1]):
         sys.exit(__doc__)
-    for exe in sys.argv[1:]:
-        check_executable(exe)
+    version, executables = sys.argv[1], sys.argv[2:]
+    for exe in executables:
+        check_executable(exe, version)
     for failure in failures:
         print(failure)
     if not failures:
-        print(f"resources of {len(sys.argv) - 1} executables check out")
+        print(f"resources of {len(executables)} executables check out")
     sys.exit(1 if failures else 0)
 
 

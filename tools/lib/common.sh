@@ -15,6 +15,7 @@ REQUIRED_PACKAGES=(
     clang-format
     icoutils lldb
     python3 python3-pil python3-fonttools fonts-dejavu-core
+    wixl msitools
 )
 
 log() { printf '== %s\n' "$*" >&2; }
@@ -52,6 +53,16 @@ configure_and_build() {
             die "configuring the $arch build failed"
     fi
     cmake --build "$dir" -j "$(nproc)" || die "building $arch failed"
+}
+
+# project_version: the product's version (e.g. 1.0.0.1), as the project()
+# call of the top-level CMakeLists.txt defines it, read from a configured build.
+project_version() {
+    local cache
+    for cache in "$BUILD_ROOT"/x86/CMakeCache.txt "$BUILD_ROOT"/x64/CMakeCache.txt; do
+        [ -f "$cache" ] && { sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$cache"; return; }
+    done
+    die "no configured build to read the version from"
 }
 
 # install_dist ARCH: what a user installs, stripped, into dist/ARCH.

@@ -1,0 +1,291 @@
+#!/usr/bin/env bash
+# The installers, proven by installing them under Wine with msiexec, as a user
+# would. Every scenario runs in a fresh Wine prefix of its own: a copy of one
+# newly created prefix that nothing has run in.
+#
+#   tests/installer/installer-tests.sh [SCENARIO...]
+#
+# Scenarios: x64 (install with a UI module, start an edition from the install
+# folder, uninstall and find nothing left behind), x86 (install into the
+# 32-bit Program Files and registry view, uninstall), upgrade (newer packages
+# replace the installed one, an older one is refused). Needs both builds and
+# dist/ (tools/test or tools/package make them); exits non-zero on a failure.
+set -euo pipefail
+source "$(dirname "$0")/../../tools/lib/common.sh"
+
+work="$BUILD_ROOT/installer-tests"
+version=$(project_version)
+bin64="$BUILD_ROOT/x64/bin"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+failures=0
+scenario=
+
+fail() {
+    echo "installer tests, $scenario: $*" >&2
+    failures=$((failures + 1))
+}
+
+# Wine's output goes to files: a pipe can be held open by Wine's services.
+run_wine() { wine "$@" </dev/null >>"$dir/wine.log" 2>&1; }
+
+# squished GUID: the form Windows Installer keys its registry entries by.
+squished() {
+    /usr/bin/python3 -c 'import sys, uuid
+h = uuid.UUID(sys.argv[1]).hex.upper()
+print(h[7::-1] + h[11:7:-1] + h[15:11:-1] + "".join(h[i + 1] + h[i] for i in range(16, 32, 2)))' "$1"
+}
+
+product_code() { msiinfo export "$1" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p'; }
+
+# reg_query KEY VIEW [reg arguments...]: the key's listing, or failure.
+reg_query() {
+    local key=$1 view=$2
+    shift 2
+    wine reg query "$key" "$@" "/reg:$view" </dev/null 2>/dev/null | tr -d '\r'
+}
+
+reg_value() { # KEY NAME VIEW
+    reg_query "$1" "$3" /v "$2" | sed -n "s/^    $2    REG_[A-Z_]*    //p"
+}
+
+# installed_entries VIEW: how many installed-programs entries are ours.
+installed_entries() {
+    reg_query "$uninstall_key" "$1" /s | grep -c '^    DisplayName    REG_SZ    QUAV Plus$' || true
+}
+
+# msi_install PACKAGE: a silent install, logged; returns msiexec's result.
+msi_install() {
+    local started=$SECONDS
+    run_wine msiexec /i "$(winepath -w "$1")" /qn /l*v "$(winepath -w "$dir/msiexec.log")" || return
+    log "installed $(basename "$1") in $((SECONDS - started)) s"
+}
+
+begin() {
+    scenario=$1
+    dir="$work/$scenario"
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    cp -a "$template" "$dir/prefix"
+    export WINEPREFIX="$dir/prefix"
+    start_wineserver
+    drive_c="$WINEPREFIX/drive_c"
+    log "installer scenario: $scenario"
+}
+
+finish() {
+    stop_wineserver
+    wineserver -w
+    [ "$failures" -eq 0 ] && rm -rf "$WINEPREFIX"
+    return 0
+}
+
+# Start-menu folders a per-machine install may use: Wine 8 puts the
+# shortcuts in the user's, Windows in the common one.
+start_menu_folders() {
+    printf '%s\n' "$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/QUAV Plus" \
+        "$drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/QUAV Plus"
+}
+
+# check_installed ARCH PACKAGE EXPECTED_FILES...: the files in the install
+# folder of ARCH, the three shortcuts and the entry in ARCH's registry view.
+check_installed() {
+    local arch=$1 package=$2
+    shift 2
+    local folder=Program\ Files view=64 other_view=32 code
+    [ "$arch" = x86 ] && { folder="Program Files (x86)"; view=32; other_view=64; }
+    local install="$drive_c/$folder/QUAV Plus" install_win="C:\\$folder\\QUAV Plus"
+
+    [ "$(cd "$install" 2>/dev/null && ls | sort)" = "$(printf '%s\n' "$@" | sort)" ] ||
+        fail "the install folder $install holds $(ls "$install" 2>&1 | tr '\n' ' ')"
+    [ "$arch" = x86 ] && [ -e "$drive_c/Program Files/QUAV Plus" ] &&
+        fail "the 32-bit package installed into the 64-bit Program Files"
+    local f source
+    for f in "$@"; do
+        source="$DIST_ROOT/$arch/$f"
+        [ -f "$source" ] || source="$work/modules/$arch/$f"
+        cmp -s "$source" "$install/$f" || fail "the installed $f differs from $source"
+    done
+
+    local menu found=0 edition lnk
+    while read -r menu; do
+        [ -d "$menu" ] || continue
+        found=1
+        [ "$(ls "$menu" | wc -l)" = 3 ] || fail "the Start-menu folder holds $(ls "$menu" | tr '\n' ' ')"
+        for edition in "KDS=QUAV Plus KDS" "LXKDS=QUAV Plus LX KDS" "RDKDS=QUAV Plus RD KDS"; do
+            lnk="$menu/${edition#*=}.lnk"
+            [ -f "$lnk" ] || { fail "no shortcut $lnk"; continue; }
+            mapfile -t shortcut < <(/usr/bin/python3 "$ROOT/tests/installer/read_shortcut.py" "$lnk")
+            [ "${shortcut[0]}" = "$install_win\\QUAVPlus${edition%%=*}.exe" ] ||
+                fail "$lnk starts ${shortcut[0]}"
+            [ "${shortcut[1]%\\}" = "$install_win" ] || fail "$lnk works in ${shortcut[1]}"
+        done
+    done < <(start_menu_folders)
+    [ "$found" = 1 ] || fail "no Start-menu folder QUAV Plus"
+
+    code=$(product_code "$package")
+    local entry="$uninstall_key\\$code"
+    [ "$(reg_value "$entry" DisplayName "$view")" = "QUAV Plus" ] ||
+        fail "no entry \"QUAV Plus\" in the $view-bit registry view"
+    [ "$(reg_value "$entry" DisplayVersion "$view")" = "$version" ] ||
+        fail "the entry's version is not $version"
+    [ "$(reg_value "$entry" Publisher "$view")" = KVR ] || fail "the entry names no publisher"
+    reg_query "$entry" "$other_view" >/dev/null && fail "the entry is in the $other_view-bit view too"
+    # Windows Installer keeps the product's icon with the product's registration.
+    local icon
+    icon=$(reg_value "HKLM\\Software\\Classes\\Installer\\Products\\$(squished "$code")" ProductIcon 64)
+    [ -n "$icon" ] && [ -s "$(winepath -u "$icon")" ] || fail "the entry has no icon ($icon)"
+}
+
+# uninstall PACKAGE: as the installed-programs entry's uninstall command does
+# it, silently.
+uninstall() {
+    local code view=64 started=$SECONDS
+    code=$(product_code "$1")
+    [[ "$1" == *-x86.msi ]] && view=32
+    local command
+    command=$(reg_value "$uninstall_key\\$code" UninstallString "$view")
+    [ "${command,,}" = "msiexec.exe /x${code,,}" ] || fail "the entry uninstalls with \"$command\""
+    run_wine msiexec /x"$code" /qn || fail "uninstall failed"
+    log "uninstalled in $((SECONDS - started)) s"
+    [ -e "$drive_c/Program Files/QUAV Plus" ] || [ -e "$drive_c/Program Files (x86)/QUAV Plus" ] &&
+        fail "an install folder is left after uninstall"
+    local menu
+    while read -r menu; do
+        [ -e "$menu" ] && fail "$menu is left after uninstall"
+    done < <(start_menu_folders)
+    reg_query "$uninstall_key\\$code" 64 >/dev/null && fail "the 64-bit entry is left after uninstall"
+    reg_query "$uninstall_key\\$code" 32 >/dev/null && fail "the 32-bit entry is left after uninstall"
+    return 0
+}
+
+# snapshot NAME: every file of drive C and every registry key, for comparing.
+snapshot() {
+    (cd "$drive_c" && find . | sort) >"$dir/$1.files"
+    cat "$WINEPREFIX"/*.reg | sed -n 's/^\(\[.*\]\) [0-9]*$/\1/p' | sort >"$dir/$1.keys"
+}
+
+scenario_x64() {
+    begin x64
+    local package="$work/packages/QUAVPlus-$version-x64.msi" code
+    code=$(product_code "$package")
+    stop_wineserver && wineserver -w # the registry files are current when the server ends
+    snapshot before
+    start_wineserver
+
+    msi_install "$package" || fail "msiexec /i failed"
+    check_installed x64 "$package" AfxFramework.dll QUAVPlusKDS.exe QUAVPlusLXKDS.exe \
+        QUAVPlusRDKDS.exe QuavPlusUI.dll
+
+    # The installed edition, started from its folder, hosts the module.
+    local install='C:\Program Files\QUAV Plus'
+    wine "$bin64/observer.exe" --timeout 60000 --cwd "$install" -- "$install\\QUAVPlusKDS.exe" \
+        </dev/null >"$dir/observer.txt" 2>&1 &
+    local observer=$!
+    run_wine "$bin64/CaptureWindow.exe" "Sample UI module" "$(winepath -w "$dir/window.bmp")" --close ||
+        fail "the sample module's window did not appear"
+    wait "$observer" || true
+    [ "$(tr -d '\r' <"$dir/observer.txt")" = "EXIT 0" ] ||
+        fail "QUAVPlusKDS.exe: $(tr -d '\r' <"$dir/observer.txt")"
+
+    uninstall "$package"
+    # Nothing left behind, nothing else removed: drive C holds what it held
+    # before (and Windows Installer's own folder), the registry every key it
+    # had, and no file or registry entry names the product any more.
+    stop_wineserver && wineserver -w
+    snapshot after
+    local extra
+    extra=$(comm -13 "$dir/before.files" "$dir/after.files" | grep -vx './windows/Installer' || true)
+    [ -z "$extra" ] && comm -23 "$dir/before.files" "$dir/after.files" | grep -q . &&
+        fail "uninstall removed files it did not install"
+    [ -z "$extra" ] || fail "left behind: $extra"
+    comm -23 "$dir/before.keys" "$dir/after.keys" | grep -q . &&
+        fail "registry keys went missing: $(comm -23 "$dir/before.keys" "$dir/after.keys" | head -5)"
+    grep -i -l -e 'QUAV' -e "${code//[\{\}]/}" -e "$(squished "$code")" \
+        -e "$(squished "$(msiinfo export "$package" Property | tr -d '\r' | sed -n 's/^UpgradeCode\t//p')")" \
+        "$WINEPREFIX"/*.reg && fail "the registry still names the product after uninstall"
+    start_wineserver
+    finish
+}
+
+scenario_x86() {
+    begin x86
+    local package="$work/packages/QUAVPlus-$version-x86.msi"
+    msi_install "$package" || fail "msiexec /i failed"
+    check_installed x86 "$package" AfxFramework.dll QUAVPlusKDS.exe QUAVPlusLXKDS.exe \
+        QUAVPlusRDKDS.exe QuavPlusUI.dll
+    uninstall "$package"
+    finish
+}
+
+scenario_upgrade() {
+    begin upgrade
+    local base="$work/packages/QUAVPlus-$version-x64.msi"
+    local fourth="$work/packages-fourth/QUAVPlus-$fourth_version-x64.msi"
+    local third="$work/packages-third/QUAVPlus-$third_version-x64.msi"
+    msi_install "$base" || fail "installing $version failed"
+
+    # Newer packages replace the installed one: one entry remains, and the
+    # old package's files go (these packages hold no module).
+    local package expected
+    for package in "$fourth" "$third"; do
+        expected=$(basename "$package" -x64.msi)
+        expected=${expected#QUAVPlus-}
+        msi_install "$package" || fail "installing $expected over the installed package failed"
+        [ "$(installed_entries 64)" = 1 ] || fail "$(installed_entries 64) entries after installing $expected"
+        [ "$(reg_value "$uninstall_key\\$(product_code "$package")" DisplayVersion 64)" = "$expected" ] ||
+            fail "the entry is not the one of $expected"
+        [ -e "$drive_c/Program Files/QUAV Plus/QuavPlusUI.dll" ] &&
+            fail "the replaced package's module is left after installing $expected"
+    done
+
+    # An older one is refused with a message, and changes nothing. With the
+    # basic interface, as a user starting the package would see it (a silent
+    # install says nothing; Wine's log leaves the message out as well).
+    wine "$bin64/observer.exe" --timeout 60000 -- msiexec /i "$(winepath -w "$base")" /qb \
+        </dev/null >"$dir/refusal.txt" 2>&1 || true
+    tr -d '\r' <"$dir/refusal.txt" | grep -q '^BOX [^|]*|A newer version of QUAV Plus is already installed' ||
+        fail "refusing $version showed no message: $(cat "$dir/refusal.txt")"
+    tr -d '\r' <"$dir/refusal.txt" | grep -qx 'EXIT 1603' || fail "$version installed over $third_version"
+    [ "$(installed_entries 64)" = 1 ] || fail "$(installed_entries 64) entries after the refusal"
+    [ -f "$drive_c/Program Files/QUAV Plus/QUAVPlusKDS.exe" ] || fail "the refusal removed files"
+    finish
+}
+
+# Its prefixes and packages are its own, but two runs would share them.
+mkdir -p "$work"
+exec 9>"$work/.lock"
+flock -n 9 || die "another run of the installer tests is using $work; wait for it to end"
+
+scenarios=("$@")
+[ ${#scenarios[@]} -gt 0 ] || scenarios=(x64 x86 upgrade)
+for s in "${scenarios[@]}"; do
+    declare -F "scenario_$s" >/dev/null || die "no installer scenario $s"
+done
+
+# The packages: this version with the sample module as each architecture's
+# QuavPlusUI.dll, and, for the upgrade, two newer ones (fourth, then third
+# field raised) without it.
+rm -rf "$work/packages"* "$work/modules"
+mkdir -p "$work/modules/x86" "$work/modules/x64"
+cp "$BUILD_ROOT/x86/bin/SampleUIModule.dll" "$work/modules/x86/QuavPlusUI.dll"
+cp "$BUILD_ROOT/x64/bin/SampleUIModule.dll" "$work/modules/x64/QuavPlusUI.dll"
+"$ROOT/packaging/msi.sh" "$version" "$work/packages" "$work/modules"
+IFS=. read -r major minor build revision <<<"$version"
+fourth_version="$major.$minor.$build.$((revision + 1))"
+third_version="$major.$minor.$((build + 1)).0"
+"$ROOT/packaging/msi.sh" "$fourth_version" "$work/packages-fourth"
+"$ROOT/packaging/msi.sh" "$third_version" "$work/packages-third"
+
+# One prefix made here; each scenario copies it. Start-menu entries stay out
+# of the Linux desktop's menus.
+template="$work/template-prefix"
+prepare_prefix "$template"
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+start_display
+trap 'stop_wineserver; stop_display' EXIT
+
+for s in "${scenarios[@]}"; do
+    "scenario_$s"
+done
+[ "$failures" -eq 0 ] || die "installer tests: $failures failed checks"
+log "installer tests passed: ${scenarios[*]}"
