@@ -5,6 +5,8 @@
 //   QUAV_TEST_CRASH        "main": DLLInitInstance faults on the main thread;
 //                          "thread": a thread of the module faults;
 //                          "threads": two threads of the module fault at once;
+//                          "framework": a framework function faults, called
+//                          on the main thread with a bad object pointer;
 //                          anything else: no crash, no main window.
 //   QUAV_TEST_DUMP_FOLDER  what DLLGetDumpPath writes (nothing when unset).
 //   QUAV_TEST_DUMP_PATH_FAULTS  "1": DLLGetDumpPath itself faults.
@@ -24,6 +26,13 @@ namespace {
 volatile ULONG_PTR g_nBadAddress = 0x10;
 
 void Fault() { *reinterpret_cast<volatile int*>(g_nBadAddress) = 1; }
+
+// The framework reads the string's data through the bad pointer.
+void FaultInFramework()
+{
+    volatile int nLength = reinterpret_cast<const CString*>(g_nBadAddress)->GetLength();
+    (void)nLength;
+}
 
 bool EnvironmentIs(const char* pszName, const char* pszValue)
 {
@@ -82,6 +91,9 @@ QUAV_UI_MODULE_EXPORT CWnd* __cdecl DLLInitInstance(HGLOBAL, HGLOBAL, int)
         CrashOnThreads(1);
     } else if (EnvironmentIs("QUAV_TEST_CRASH", "threads")) {
         CrashOnThreads(2);
+    } else if (EnvironmentIs("QUAV_TEST_CRASH", "framework")) {
+        LogCrashingThread();
+        FaultInFramework();
     }
     return nullptr;
 }
