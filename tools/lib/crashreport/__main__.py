@@ -32,9 +32,11 @@ def _report(dump_path, folders):
     folders = [os.path.join(ROOT, "dist", "symbols", dump.architecture)] + folders
     found = {m.name: symbols.find(m, dump.architecture, folders) for m in dump.modules}
     matching = {name: s.path for name, s in found.items() if s.status == "match"}
-    crashing = dump.exception.thread_id if dump.exception else None
-    order = sorted(dump.thread_ids, key=lambda t: t != crashing)
     thread_stacks = stacks.walk(dump_path, matching)
+    # The crashing thread first, then the others in the dump's order.
+    crashing = dump.exception.thread_id if dump.exception else None
+    thread_ids = dump.thread_ids + [t for t in thread_stacks if t not in dump.thread_ids]
+    order = sorted(thread_ids, key=lambda t: t != crashing)
     print_report(dump_path, dump, found, order, thread_stacks, ROOT)
 
 
