@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Checks that each dist/ folder holds only what a user installs, and that
-# its programs need nothing beyond Windows' own libraries and each other.
+# its programs need nothing beyond Windows' own libraries and each other;
+# and that dist/symbols/<arch> holds each program with its debug information
+# and the time stamp of the shipped file, by which crash reports match it.
 set -euo pipefail
 source "$(dirname "$0")/../../tools/lib/common.sh"
 dist=$1
 status=0
+time_stamp() { $objdump -p "$1" | grep -m1 -P '^Time/Date\t'; }
 for arch in x86 x64; do
     dir="$dist/$arch"
     case $arch in x86) objdump=i686-w64-mingw32-objdump ;; x64) objdump=x86_64-w64-mingw32-objdump ;; esac
@@ -15,6 +18,14 @@ for arch in x86 x64; do
             *.exe|*.dll) ;;
             *) echo "check-dist: $arch ships an unexpected file: $f"; status=1; continue ;;
         esac
+        symbols="$dist/symbols/$arch/$f"
+        if [ ! -f "$symbols" ]; then
+            echo "check-dist: $arch/$f has no symbol copy"; status=1
+        elif ! $objdump -h "$symbols" | grep -q ' \.debug_info '; then
+            echo "check-dist: symbols/$arch/$f has no debug information"; status=1
+        elif [ "$(time_stamp "$symbols")" != "$(time_stamp "$dir/$f")" ]; then
+            echo "check-dist: $arch/$f and its symbol copy differ in time stamp"; status=1
+        fi
         while read -r dll; do
             lower=$(echo "$dll" | tr 'A-Z' 'a-z')
             case "$lower" in

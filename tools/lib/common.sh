@@ -65,12 +65,24 @@ project_version() {
     die "no configured build to read the version from"
 }
 
-# install_dist ARCH: what a user installs, stripped, into dist/ARCH.
+# install_dist ARCH: what a user installs, stripped, into dist/ARCH, and its
+# programs unstripped, with their debug information, under the same names
+# into dist/symbols/ARCH. "strip -p" keeps the time stamp of the PE header
+# (plain strip writes a new one): tools/crash-report tells a symbol copy of
+# the build a dump came from by that time stamp.
 install_dist() {
     local arch=$1
-    rm -rf "${DIST_ROOT:?}/$arch"
-    cmake --install "$BUILD_ROOT/$arch" --prefix "$DIST_ROOT/$arch" --strip >/dev/null ||
+    local symbols="$DIST_ROOT/symbols/$arch"
+    rm -rf "${DIST_ROOT:?}/$arch" "$symbols"
+    cmake --install "$BUILD_ROOT/$arch" --prefix "$DIST_ROOT/$arch" >/dev/null ||
         die "installing dist/$arch failed"
+    local strip
+    strip=$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$BUILD_ROOT/$arch/CMakeCache.txt")
+    mkdir -p "$symbols"
+    local f
+    for f in "$DIST_ROOT/$arch"/*.exe "$DIST_ROOT/$arch"/*.dll; do
+        cp -p "$f" "$symbols/" && "$strip" -p "$f" || die "stripping $f failed"
+    done
 }
 
 wine_env() {

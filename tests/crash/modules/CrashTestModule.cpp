@@ -14,6 +14,8 @@
 //                          "together": faults on the main thread once the
 //                          test signals "QuavTestCrashGo" (having released
 //                          the semaphore "QuavTestCrashReady");
+//                          "framework": a framework function faults, called
+//                          on the main thread with a bad object pointer;
 //                          anything else: no crash, no main window.
 //   QUAV_TEST_DUMP_FOLDER  what DLLGetDumpPath writes (nothing when unset).
 //   QUAV_TEST_DUMP_PATH_FAULTS  "1": DLLGetDumpPath itself faults;
@@ -40,6 +42,13 @@ namespace {
 volatile ULONG_PTR g_nBadAddress = 0x10;
 
 void Fault() { *reinterpret_cast<volatile int*>(g_nBadAddress) = 1; }
+
+// The framework reads the string's data through the bad pointer.
+void FaultInFramework()
+{
+    volatile int nLength = reinterpret_cast<const CString*>(g_nBadAddress)->GetLength();
+    (void)nLength;
+}
 
 bool EnvironmentIs(const char* pszName, const char* pszValue)
 {
@@ -162,6 +171,9 @@ QUAV_UI_MODULE_EXPORT CWnd* __cdecl DLLInitInstance(HGLOBAL, HGLOBAL, int)
         abort();
     } else if (EnvironmentIs("QUAV_TEST_CRASH", "together")) {
         CrashTogetherWithOthers();
+    } else if (EnvironmentIs("QUAV_TEST_CRASH", "framework")) {
+        LogCrashingThread();
+        FaultInFramework();
     }
     return nullptr;
 }

@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# Crashes the real launcher, stripped as it ships, with a test UI module:
+# in the module on the main thread, on a thread of the module, and inside the
+# framework library. tools/crash-report, given the unstripped copies, must
+# name the faulting function at its source line and the host's frames at
+# theirs. Against a symbol copy of another build of the module it must say so
+# and name none of that module's frames; garbage input gets one line on
+# stderr and a non-zero exit.
+#
+#   crash-report-names-the-code.sh WINE_EMULATOR BIN_FOLDER STRIP SOURCE_ROOT
+set -euo pipefail
+emulator=$1
+bin=$2
+strip=$3
+root=$4
+report_tool="$root/tools/crash-report"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+where=setup
+fail() { echo "FAIL ($where): $*"; [ -f "${report:-}" ] && cat "$report"; exit 1; }
+
+# The symbol copies under the shipped names, and the shipped files stripped
+# from them with their time stamps kept, as tools/lib/common.sh installs them.
+mkdir -p "$work/symbols" "$work/app"
+cp "$bin/QUAVPlusKDS.exe" "$bin/AfxFramework.dll" "$work/symbols/"
+cp "$bin/CrashTestModule.dll" "$work/symbols/QuavPlusUI.dll"
+for f in "$work"/symbols/*; do "$strip" -p -o "$work/app/$(basename "$f")" "$f"; done
+
+line_of() { # PATTERN FILE: the number of the first line holding PATTERN
+    grep -nF -- "$1" "$root/$2" | head -n1 | cut -d: -f1
+}
+module_source=tests/crash/modules/CrashTestModule.cpp
+fault_line=$(line_of 'void Fault() {' $module_source)
+framework_line=$(line_of 'int CString::GetLength() const' Code/AfxFramework/CString.cpp)
+# Frame lines, as regular expressions: "  N  MODULE+0xOFFSET  FUNCTION at FILE:LINE".
+frame() { echo "^ +[0-9]+  $1\\+0x[0-9a-f]+ +$2 at $3:$4\$"; }
+fault_frame=$(frame 'QuavPlusUI\.dll' 'Fault(\(\))?( \[inlined\])?' $module_source "$fault_line")
+host_frames=(
+    "$(frame 'QUAVPlusKDS\.exe' 'CQuavPlusApp::InitInstance\(\)' Code/APPLICATION/QuavPlusApp.cpp \
+        "$(line_of 'm_pMainWnd = pfnInitInstance(' Code/APPLICATION/QuavPlusApp.cpp)")"
+    "$(frame 'AfxFramework\.dll' 'AfxWinMain\(.*\)' Code/AfxFramework/CWinApp.cpp \
+        "$(line_of 'if (!pApp->InitInstance())' Code/AfxFramework/CWinApp.cpp)")"
+)
+# Wine's own libraries, unstripped, let LLDB unwind through Wine's frames.
+wine_dlls=$(dirname "$(find /usr/lib -path '*/wine/x86_64-windows/ntdll.dll' -print -quit)")
+
+# crash MODE: runs the launcher into the crash; the dump is $dump.
+crash() {
+    local dir="$work/run-$1"
+    cp -r "$work/app" "$dir"
+    mkdir -p "$dir/dumps"
+    local windir="Z:${dir//\//\\}" # Wine's drive Z: is the Linux root
+    QUAV_TEST_CRASH=$1 QUAV_TEST_DUMP_FOLDER="$windir\\dumps" \
+        "$emulator" "$bin/observer.exe" --timeout 60000 --cwd "$windir" -- "$windir\\QUAVPlusKDS.exe" \
+        >"$dir/observer.txt" 2>"$dir/observer.err" </dev/null
+    tr -d '\r' <"$dir/observer.txt" | grep -qx 'EXIT 3221225477' ||
+        fail "not ended by the access violation: $(cat "$dir/observer.txt")"
+    local dumps=("$dir"/dumps/QPLSCrash_*.dmp)
+    [ ${#dumps[@]} -eq 1 ] && [ -f "${dumps[0]}" ] || fail "expected one dump: ${dumps[*]}"
+    dump=${dumps[0]}
+}
+
+# report SYMBOLS_FOLDER: the report of $dump in $report.
+report() {
+    report="$work/report-$where.txt"
+    "$report_tool" "$dump" --symbols "$1" --symbols "$wine_dlls" >"$report" 2>"$work/report.err" ||
+        fail "crash-report failed: $(cat "$work/report.err")"
+    [ ! -s "$work/report.err" ] || fail "crash-report wrote to stderr: $(cat "$work/report.err")"
+}
+
+# The crashing thread's frames, or another thread's: "Thread 0x...:" blocks.
+crashing_thread() { sed -n '/^Crashing thread/,/^$/p' "$report"; }
+other_threads() { sed -n '/^Thread /,/^$/p' "$report"; }
+expect() { # REGEX WHAT: fails unless a line of WHAT's output matches
+    "$2" | grep -qE -- "$1" || fail "no line matches \"$1\" in: $2"
+}
+first_frame() { crashing_thread | sed -n 2p; }
+whole_report() { cat "$report"; }
+
+where=main
+crash main
+report "$work/symbols"
+main_dump=$dump
+expect "^Exception 0xc0000005 \(access violation\), writing address 0x0000000000000010$" whole_report
+expect "^  at QuavPlusUI\.dll\+0x[0-9a-f]+ on thread " whole_report
+expect "$fault_frame" first_frame
+for f in "$(frame 'QuavPlusUI\.dll' 'DLLInitInstance\(.*\)' $module_source '[0-9]+')" \
+    "${host_frames[@]}"; do
+    expect "$f" crashing_thread
+done
+echo "== the report of a crash on the main thread"
+cat "$report"
+
+where=thread
+crash thread
+report "$work/symbols"
+expect "$fault_frame" first_frame
+expect "$(frame 'QuavPlusUI\.dll' '.*CrashingThread\(LPVOID\)' $module_source '[0-9]+')" crashing_thread
+# The host's frames are on the main thread, which waits for the worker.
+for f in "${host_frames[@]}"; do expect "$f" other_threads; done
+
+where=framework
+crash framework
+report "$work/symbols"
+expect "^Exception 0xc0000005 \(access violation\), reading address 0x0000000000000010$" whole_report
+expect "$(frame 'AfxFramework\.dll' 'CString::GetLength\(\) const' Code/AfxFramework/CString.cpp \
+    "$framework_line")" first_frame
+for f in "$(frame 'QuavPlusUI\.dll' 'FaultInFramework(\(\))?( \[inlined\])?' $module_source '[0-9]+')" \
+    "${host_frames[@]}"; do
+    expect "$f" crashing_thread
+done
+
+# The module's symbol copy from another build: the same file, linked at
+# another time (as a rebuild would be), carries another time stamp.
+where=mismatch
+dump=$main_dump
+cp -r "$work/symbols" "$work/other-build"
+python3 - "$work/other-build/QuavPlusUI.dll" <<'PY'
+import struct, sys
+with open(sys.argv[1], "r+b") as f:
+    data = f.read(0x40)
+    stamp_at = struct.unpack_from("<I", data, 0x3C)[0] + 8
+    f.seek(stamp_at)
+    (stamp,) = struct.unpack("<I", f.read(4))
+    f.seek(stamp_at)
+    f.write(struct.pack("<I", stamp - 3600))
+PY
+report "$work/other-build"
+expect "^WARNING: the symbols for QuavPlusUI\.dll are of another build" whole_report
+grep -E "^  0x[0-9a-f]+  QuavPlusUI\.dll .*MISMATCH: .*other-build/QuavPlusUI\.dll is of another build \(time stamp" \
+    "$report" >/dev/null || fail "the module list does not show the mismatch"
+# Without the module's own file LLDB cannot unwind past its frame.
+expect '^ +0  QuavPlusUI\.dll\+0x[0-9a-f]+$' first_frame
+expect "^  \(the stack cannot be followed past QuavPlusUI\.dll without its matching file\)$" crashing_thread
+
+where=garbage
+head -c 4096 "$main_dump" >"$work/truncated.dmp"
+printf 'not a dump' >"$work/text.dmp"
+for input in "$work/truncated.dmp" "$work/text.dmp" "$work/missing.dmp"; do
+    if "$report_tool" "$input" >"$work/out.txt" 2>"$work/err.txt"; then
+        fail "$input was accepted"
+    fi
+    [ "$(wc -l <"$work/err.txt")" -eq 1 ] && grep -q "^crash-report: $input: " "$work/err.txt" ||
+        fail "not one line on stderr for $input: $(cat "$work/err.txt")"
+    [ ! -s "$work/out.txt" ] || fail "a report was printed for $input"
+done
+echo "the reports name the crashing code and refuse bad input"
