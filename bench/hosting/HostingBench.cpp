@@ -3,7 +3,11 @@
 //            against a minimal host that only loads the module and calls it
 //   forward  time per posted message through the launcher's loop (with the
 //            module's pre-translation hook, looked up at every message)
-//            against the framework's loop without a hook
+//            against the framework's loop without a hook. Under Wine a
+//            posted message costs from 50 to several hundred microseconds,
+//            so this sees work of that order added per message (another
+//            trip through the queue, a module loaded anew), never the hook's
+//            own fraction of a microsecond: HookBench measures that.
 // Each side runs --runs times (at least 15), the two sides alternating; the
 // figures are medians. Start-up runs at least --startup-runs times: a process
 // start under Wine varies by half its length from one run to the next, so 15
@@ -42,8 +46,8 @@ double RunOnce(const char* pszProgram, const char* pszMode)
     if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         g_folder.c_str(), &si, &pi))
         return -1;
-    // A million posted messages take minutes under Wine on a busy machine.
-    DWORD dwWait = WaitForSingleObject(pi.hProcess, 30 * 60 * 1000);
+    // A run takes seconds; one that has not ended in minutes has hung.
+    DWORD dwWait = WaitForSingleObject(pi.hProcess, 5 * 60 * 1000);
     if (dwWait != WAIT_OBJECT_0)
         TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hThread);
@@ -113,7 +117,7 @@ int main(int argc, char** argv)
     g_folder = argv[1];
     int nRuns = 15;
     int nStartupRuns = 101;
-    long nMessages = 1000000;
+    long nMessages = 5000;
     for (int i = 2; i + 1 < argc; i += 2) {
         if (strcmp(argv[i], "--runs") == 0)
             nRuns = std::max(15, atoi(argv[i + 1]));
