@@ -72,12 +72,14 @@ wine_env() {
 # one's server and end with status 2 and no word, and its clean-up would end
 # the first one's programs. The lock is held until this script and what it
 # started have ended; a tool started by one that holds it (tools/test runs
-# tools/ctest) goes on under it.
+# tools/ctest) goes on under it. The lock file lives beside the build folder
+# that holds the prefix, since tools/test deletes that folder.
 lock_prefix() {
     local prefix=$1
-    local lock="$prefix.lock"
+    local lock
+    lock="$BUILD_ROOT/$(basename "$(dirname "$prefix")")-$(basename "$prefix").lock"
     [ "${QUAV_PREFIX_LOCK:-}" = "$lock" ] && return 0
-    mkdir -p "$(dirname "$lock")"
+    mkdir -p "$BUILD_ROOT"
     exec {QUAV_PREFIX_LOCK_FD}>>"$lock"
     if ! flock -n "$QUAV_PREFIX_LOCK_FD"; then
         local holder
