@@ -84,8 +84,16 @@ SideBySide Alternate(const char* pszA, const char* pszB, const char* pszMode, in
     RunOnce(pszA, pszMode);
     RunOnce(pszB, pszMode);
     for (int i = 0; i < nRuns; ++i) {
-        double va = RunOnce(pszA, pszMode);
-        double vb = RunOnce(pszB, pszMode);
+        // Each side goes first in every other pair, so that neither always
+        // follows the other's exit.
+        double va, vb;
+        if (i % 2 == 0) {
+            va = RunOnce(pszA, pszMode);
+            vb = RunOnce(pszB, pszMode);
+        } else {
+            vb = RunOnce(pszB, pszMode);
+            va = RunOnce(pszA, pszMode);
+        }
         if (va < 0 || vb < 0) {
             fprintf(stderr, "HostingBench: a %s run failed (%s %.1f, %s %.1f)\n", pszMode, pszA, va,
                     pszB, vb);
