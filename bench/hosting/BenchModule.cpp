@@ -94,7 +94,7 @@ CWnd* __cdecl DLLInitInstance(HGLOBAL, HGLOBAL, int)
         return nullptr;
     }
     const char* pszCount = getenv("QUAV_BENCH_MESSAGES");
-    g_pWindow = new CForwardWindow(pszCount ? atol(pszCount) : 1000000);
+    g_pWindow = new CForwardWindow(pszCount ? atol(pszCount) : 5000);
     if (!g_pWindow->Start()) {
         delete g_pWindow;
         g_pWindow = nullptr;

@@ -90,10 +90,50 @@ wine_env() {
     export WINEDLLOVERRIDES="mscoree,mshtml="
 }
 
+# lock_prefix DIR: one tool at a time in a Wine prefix. Tools sharing a prefix
+# share its wineserver: a second one's "wineserver -p" would find the first
+# one's server and end with status 2 and no word, and its clean-up would end
+# the first one's programs. The lock is held until this script and what it
+# started have ended; a tool started by one that holds it (tools/test runs
+# tools/ctest) goes on under it. The lock file lives beside the build folder
+# that holds the prefix, since tools/test deletes that folder.
+lock_prefix() {
+    local prefix=$1
+    local lock
+    lock="$BUILD_ROOT/$(basename "$(dirname "$prefix")")-$(basename "$prefix").lock"
+    [ "${QUAV_PREFIX_LOCK:-}" = "$lock" ] && return 0
+    mkdir -p "$BUILD_ROOT"
+    exec {QUAV_PREFIX_LOCK_FD}>>"$lock"
+    if ! flock -n "$QUAV_PREFIX_LOCK_FD"; then
+        local holder
+        holder=$(cat "$lock" 2>/dev/null)
+        die "another tool is using the Wine prefix $prefix: ${holder:-unknown}.
+Tools that share a prefix cannot run at the same time: wait until it has ended (or
+stop it), then run this again. If that process is gone, its Wine programs are left:
+'WINEPREFIX=$prefix wineserver -k' ends them."
+    fi
+    printf '%s (pid %d), started %s\n' "${0#"$ROOT"/}" "$$" "$(date '+%F %T')" >"$lock"
+    export QUAV_PREFIX_LOCK="$lock"
+}
+
+# Debian's Wine 8 looks for its own fonts in "Z:\usr\share\wine\../fonts", a
+# path its file look-up never finds, so none of /usr/share/wine/fonts is
+# loaded. Marlett is the one that matters: its glyphs draw the caption
+# buttons, which otherwise show the letters "0 1 r". Wine loads the fonts of
+# the prefix's own Fonts folder.
+install_wine_fonts() {
+    local fonts="$1/drive_c/windows/Fonts"
+    [ -f "$fonts/marlett.ttf" ] && return 0
+    mkdir -p "$fonts"
+    cp /usr/share/wine/fonts/marlett.ttf "$fonts/" || die "cannot copy Wine's Marlett font"
+}
+
 # prepare_prefix DIR: a Wine prefix in which a crash never opens a debugger
-# or a dialog, windows need no window manager, and nothing is installed.
+# or a dialog, windows need no window manager, nothing is installed, and the
+# caption buttons have their glyphs. Only this tool may use it until it ends.
 prepare_prefix() {
     local prefix=$1
+    lock_prefix "$prefix"
     wine_env
     export WINEPREFIX="$prefix"
     if [ ! -f "$prefix/.quav-prepared" ]; then
@@ -121,6 +161,7 @@ REG
         wineserver -w
         touch "$prefix/.quav-prepared"
     fi
+    install_wine_fonts "$prefix"
 }
 
 # start_display: an Xvfb server for this script's lifetime; exports DISPLAY.
@@ -149,7 +190,8 @@ stop_display() {
 # their output going nowhere: started by a test program instead, they would
 # inherit its output pipe and keep it open after the program has ended.
 start_wineserver() {
-    wineserver -p
+    wineserver -p || die "a Wine server is already running for $WINEPREFIX (not one of these tools: it holds no lock).
+End it with 'WINEPREFIX=$WINEPREFIX wineserver -k', then run this again."
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 stop_wineserver() { wineserver -k 2>/dev/null || true; }

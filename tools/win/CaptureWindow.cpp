@@ -1,8 +1,8 @@
 // CaptureWindow: waits for a top-level window with a given title, saves a
-// picture of it (or of the whole screen) as a 24-bit BMP file, and can then
-// close it. Used by tools/run and the screenshot tools on a virtual display.
+// picture of the window, its frame included, as a 24-bit BMP file, and can
+// then close it. Used by tools/run and the screenshot tools on a virtual display.
 //
-//   CaptureWindow TITLE OUT.bmp [--screen] [--close] [--timeout MS] [--settle MS]
+//   CaptureWindow TITLE OUT.bmp [--close] [--timeout MS] [--settle MS]
 #include <windows.h>
 
 #include <stdio.h>
@@ -31,16 +31,14 @@ HWND WaitForWindow(const char* pszTitle, DWORD dwTimeoutMs)
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        fprintf(stderr, "usage: CaptureWindow TITLE OUT.bmp [--screen] [--close] [--timeout MS] "
+        fprintf(stderr, "usage: CaptureWindow TITLE OUT.bmp [--close] [--timeout MS] "
                         "[--settle MS]\n");
         return 2;
     }
-    bool bScreen = false, bClose = false;
+    bool bClose = false;
     DWORD dwTimeout = 30000, dwSettle = 1000;
     for (int i = 3; i < argc; ++i) {
-        if (strcmp(argv[i], "--screen") == 0)
-            bScreen = true;
-        else if (strcmp(argv[i], "--close") == 0)
+        if (strcmp(argv[i], "--close") == 0)
             bClose = true;
         else if (strcmp(argv[i], "--timeout") == 0 && i + 1 < argc)
             dwTimeout = static_cast<DWORD>(strtoul(argv[++i], nullptr, 10));
@@ -54,10 +52,7 @@ int main(int argc, char** argv)
     }
     Sleep(dwSettle); // let it paint
     RECT rc;
-    if (bScreen)
-        SetRect(&rc, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    else
-        GetWindowRect(hWnd, &rc);
+    GetWindowRect(hWnd, &rc);
     bool bSaved = SaveScreenRect(rc, argv[2]);
     if (bClose)
         PostMessageA(hWnd, WM_CLOSE, 0, 0);
