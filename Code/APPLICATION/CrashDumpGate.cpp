@@ -62,8 +62,6 @@ void CrashHandlingWorks()
 
 void CrashHandlingIsDone() { SetPhase(kDone); }
 
-bool IsCrashHandlingDone() { return Read(&g_nPhase) == kDone; }
-
 void WaitWhileAnotherThreadHandlesACrash()
 {
     LONG nHandling = Read(&g_nHandlingThread);

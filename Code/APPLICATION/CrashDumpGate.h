@@ -37,9 +37,8 @@ void CrashHandlingAsksThePerson();
 void CrashHandlingWorks();
 // The dump is written or given up; the platform ends the process next.
 void CrashHandlingIsDone();
-bool IsCrashHandlingDone();
 
 // Returns at once unless another thread is handling a crash; then it never
 // returns: the process ends when that thread is done, or when its work
-// overruns the bound.
+// overruns the bound. Called before the application ends, too.
 void WaitWhileAnotherThreadHandlesACrash();

@@ -41,7 +41,6 @@ void GetFallbackCrashDumpFolder(DumpPathBuffer& szBuffer)
 {
     CrashHandlingAsksThePerson();
     ReportMissingExport("DLLGetDumpPath");
-    memset(szBuffer, 0, sizeof(szBuffer));
     strcpy(szBuffer, kFallbackFolder);
 }
 

@@ -73,10 +73,6 @@ void WriteCrashDump(EXCEPTION_POINTERS* pExceptionPointers, FolderFrom folderFro
         GetCrashDumpFolder(szPath);
     else
         GetFallbackCrashDumpFolder(szPath);
-    // The module failed while naming its folder, and that failure has
-    // already written the dump (only a test's direct call comes back here).
-    if (IsCrashHandlingDone())
-        return;
     CrashHandlingWorks();
     if (!ComposeCrashDumpPath(szPath, _time64(nullptr)))
         return;
@@ -105,7 +101,7 @@ void __cdecl HandleAbort(int)
     ::TerminateProcess(::GetCurrentProcess(), kFatalAppExitCode);
 }
 
-void __cdecl HoldAtExit() { HoldWhileACrashIsHandled(); }
+void __cdecl HoldAtExit() { WaitWhileAnotherThreadHandlesACrash(); }
 
 // The exceptions by which the compiler's 64-bit unwinder throws, unwinds and
 // forces an unwind ("GCC" in the low three bytes). Where a thread has no
@@ -159,5 +155,3 @@ void InstallCrashDumpWriter()
     signal(SIGABRT, &HandleAbort);
     atexit(&HoldAtExit);
 }
-
-void HoldWhileACrashIsHandled() { WaitWhileAnotherThreadHandlesACrash(); }

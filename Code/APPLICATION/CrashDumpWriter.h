@@ -21,7 +21,3 @@ LONG WINAPI CrashDumpExceptionFilter(EXCEPTION_POINTERS* pExceptionPointers);
 // caught, in the launcher or in a module built with the same compiler). A
 // normal end of the process waits while another thread handles a crash.
 void InstallCrashDumpWriter();
-
-// Returns at once unless another thread is handling a crash: the process
-// then ends with that crash, not here. Called before the application ends.
-void HoldWhileACrashIsHandled();

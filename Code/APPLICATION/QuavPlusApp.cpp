@@ -1,5 +1,6 @@
 #include "QuavPlusApp.h"
 
+#include "CrashDumpGate.h"
 #include "CrashDumpWriter.h"
 #include "InstanceGuard.h"
 #include "KXQPCommandLineInfo.h"
@@ -70,7 +71,7 @@ int CQuavPlusApp::ExitInstance()
     // A module's thread may be writing a crash dump, asking the module for
     // its folder: the module stays loaded and the process ends with that
     // crash.
-    HoldWhileACrashIsHandled();
+    WaitWhileAnotherThreadHandlesACrash();
     if (m_bUIModuleLoaded == 1) {
         auto pfnExitInstance =
             FindUIModuleExport<PFN_DLLEXITINSTANCE>(m_hUIModule, "DLLExitInstance");

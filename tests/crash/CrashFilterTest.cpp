@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include "CrashDumpWriter.h"
 #include "CrashTestFiles.h"
 #include "CreateFileRecorder.h"
 #include "FilterRun.h"
@@ -354,29 +353,6 @@ TEST_F(CrashFilter, SameSecondDumpTakesAFreeNameAndKeepsTheEarlierOne)
     MiniDumpSummary dump = ReadMiniDump(m_folder.File(third));
     EXPECT_TRUE(dump.whole);
     EXPECT_EQ(run.calls[0].threadId, dump.exceptionThreadId);
-}
-
-TEST_F(CrashFilter, FaultWhileTheModuleNamesItsFolderDumpsTheCrashIntoTheCurrentDirectory)
-{
-    CCrashTestApp app;
-    app.HoldModule(ThisProgram());
-    TempFolder dumps;
-    std::string folder = dumps.Path();
-    LONG nNestedResult = -1;
-    g_answerDumpPath = [&, folder](char* pszBuffer) {
-        // What the platform does when the module faults in here.
-        PreparedAccessViolation nested;
-        nNestedResult = CrashDumpExceptionFilter(&nested.pointers);
-        memcpy(pszBuffer, folder.c_str(), folder.size() + 1);
-    };
-    FilterRun run = RunCrashFilter(FilterRunOptions());
-    ASSERT_TRUE(run.allReturned);
-    EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, nNestedResult);
-    EXPECT_EQ(std::vector<std::string>{kMissingExportText}, run.boxTexts);
-    // The outer crash's dump, written once, where a module without a
-    // folder would have it.
-    ExpectOneDumpOf(m_folder.Path(), run.calls[0]);
-    EXPECT_TRUE(DumpFilesIn(dumps.Path()).empty());
 }
 
 } // namespace
