@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# The symbol archives: dist/symbols/<arch>, the unstripped copies of the
-# programs dist/<arch> ships, under the same names, zipped as
-# dist/packages/QUAVPlus-<version>-symbols-<arch>.zip with the files at the
-# top. Unpacked into a folder, they serve tools/crash-report --symbols.
-# Called by tools/package.
+# A packaging step of tools/package: the symbol archives. dist/symbols/<arch>,
+# the unstripped copies of the programs dist/<arch> ships, under the same
+# names, zipped as OUT_DIR/QUAVPlus-VERSION-symbols-<arch>.zip with the files
+# at the top. Unpacked into a folder, they serve tools/crash-report --symbols.
+#
+#   packaging/symbols.sh VERSION OUT_DIR
 set -euo pipefail
-: "${DIST_ROOT:?}" "${VERSION:?}"
+source "$(dirname "$0")/../tools/lib/common.sh"
+
+[ $# -ge 2 ] || die "usage: packaging/symbols.sh VERSION OUT_DIR"
+VERSION=$1
+out_dir=$2
 for arch in x86 x64; do
     symbols="$DIST_ROOT/symbols/$arch"
-    [ -d "$symbols" ] || { echo "symbols.sh: $symbols is missing" >&2; exit 1; }
-    archive="$DIST_ROOT/packages/QUAVPlus-$VERSION-symbols-$arch.zip"
+    [ -d "$symbols" ] || die "$symbols is missing; install dist/ first"
+    archive="$out_dir/QUAVPlus-$VERSION-symbols-$arch.zip"
     rm -f "$archive"
     /usr/bin/python3 - "$symbols" "$archive" <<'PY'
 import os, sys, zipfile
