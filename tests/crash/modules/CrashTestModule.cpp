@@ -11,9 +11,6 @@
 //                          "throw", "thread-throw": a C++ exception nobody
 //                          catches, on the main thread or a module thread;
 //                          "abort": abort() on the main thread;
-//                          "together": faults on the main thread once the
-//                          test signals "QuavTestCrashGo" (having released
-//                          the semaphore "QuavTestCrashReady");
 //                          "framework": a framework function faults, called
 //                          on the main thread with a bad object pointer;
 //                          anything else: no crash, no main window.
@@ -111,18 +108,6 @@ void CrashOnThreads(int nThreads)
     WaitForMultipleObjects(static_cast<DWORD>(nThreads), hThreads, TRUE, INFINITE);
 }
 
-void CrashTogetherWithOthers()
-{
-    HANDLE hReady = OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, "QuavTestCrashReady");
-    HANDLE hGo = OpenEventA(SYNCHRONIZE, FALSE, "QuavTestCrashGo");
-    if (!hReady || !hGo)
-        return;
-    ReleaseSemaphore(hReady, 1, nullptr);
-    WaitForSingleObject(hGo, INFINITE);
-    LogCrashingThread();
-    Fault();
-}
-
 __time64_t g_tStoppedClock = 0;
 
 __time64_t __cdecl StoppedTime64(__time64_t* pTime)
@@ -169,8 +154,6 @@ QUAV_UI_MODULE_EXPORT CWnd* __cdecl DLLInitInstance(HGLOBAL, HGLOBAL, int)
     } else if (EnvironmentIs("QUAV_TEST_CRASH", "abort")) {
         LogCrashingThread();
         abort();
-    } else if (EnvironmentIs("QUAV_TEST_CRASH", "together")) {
-        CrashTogetherWithOthers();
     } else if (EnvironmentIs("QUAV_TEST_CRASH", "framework")) {
         LogCrashingThread();
         FaultInFramework();
