@@ -21,12 +21,15 @@ cp "$bin/QUAVPlusKDS.exe" "$bin/AfxFramework.dll" "$dir/"
 cp "$bin/CrashTestModule.dll" "$dir/QuavPlusUI.dll"
 cp "$bin/StuckDbgHelp.dll" "$dir/DBGHELP.DLL"
 windir="Z:${dir//\//\\}" # Wine's drive Z: is the Linux root
+status=0
 QUAV_TEST_CRASH=thread-then-end QUAV_TEST_DUMP_FOLDER="$windir" \
     WINEDLLOVERRIDES="mscoree,mshtml=;dbghelp=n" \
     "$emulator" "$bin/observer.exe" --timeout 150000 --cwd "$windir" -- "$windir\\QUAVPlusKDS.exe" \
-    </dev/null 2>"$dir/observer.err" | tr -d '\r' >"$dir/observer.txt"
+    </dev/null 2>"$dir/observer.err" >"$dir/observer.raw" || status=$?
+tr -d '\r' <"$dir/observer.raw" >"$dir/observer.txt"
 cat "$dir/observer.txt"
 ls "$dir"
+[ "$status" -eq 0 ] || fail "the observer ended with status $status: $(cat "$dir/observer.err")"
 
 [ -f "$dir/fake-dbghelp-loaded" ] || fail "the stand-in library was not the one loaded"
 grep -q '^TIMEOUT' "$dir/observer.txt" && fail "the process did not end"
