@@ -85,7 +85,7 @@ main_dump=$dump
 expect "^Exception 0xc0000005 \(access violation\), writing address 0x0000000000000010$" whole_report
 expect "^  at QuavPlusUI\.dll\+0x[0-9a-f]+ on thread " whole_report
 expect "$fault_frame" first_frame
-for f in "$(frame 'QuavPlusUI\.dll' 'DLLInitInstance\(.*\)' $module_source '[0-9]+')" \
+for f in "$(frame 'QuavPlusUI\.dll' 'DLLInitInstance(\(.*\))?' $module_source '[0-9]+')" \
     "${host_frames[@]}"; do
     expect "$f" crashing_thread
 done
@@ -96,7 +96,7 @@ where=thread
 crash thread
 report "$work/symbols"
 expect "$fault_frame" first_frame
-expect "$(frame 'QuavPlusUI\.dll' '.*CrashingThread\(LPVOID\)' $module_source '[0-9]+')" crashing_thread
+expect "$(frame 'QuavPlusUI\.dll' '.*CrashingThread\((LPVOID|void\*)\)' $module_source '[0-9]+')" crashing_thread
 # The host's frames are on the main thread, which waits for the worker.
 for f in "${host_frames[@]}"; do expect "$f" other_threads; done
 
