@@ -155,7 +155,7 @@ class WalkEnds(unittest.TestCase):
 
         cases = [
             ("the outermost function", 0x10001000, {S0: 0}, None, 1,
-             "the stack ends: its outermost function returns nowhere"),
+             "end of the stack: the thread's first function"),
             ("a return address in no module", 0x10001000, {S0: 0x20000000}, None, 2,
              "the stack cannot be followed past 0x20000000, which lies in no module"),
             ("a module without its file", 0x10001000, {}, without_file, 1,

@@ -9,6 +9,10 @@ class StackStop(Exception):
     """The stack cannot be followed further; the message says why."""
 
 
+class StackEnd(StackStop):
+    """The stack's own end: the unwind data marks the thread's first function."""
+
+
 class Registers:
     def __init__(self, values, pc, sp_index):
         self.values = list(values)

@@ -11,9 +11,10 @@ from dataclasses import dataclass, field
 from . import unwind_x64, unwind_x86
 from .cfi import CfiError
 from .peimage import PeError
-from .registers import StackStop
+from .registers import StackEnd, StackStop
 
 MAX_FRAMES = 64  # a walk that runs away stops here
+END_OF_STACK = "end of the stack: the thread's first function"
 WALKERS = {"x64": unwind_x64, "x86": unwind_x86}
 
 
@@ -67,6 +68,9 @@ def walk(dump, context, unwind_table_for):
             table = unwind_table_for(module)
             caller = walker.step(registers, table, registers.pc - module.base, dump.memory,
                                  found_by == "context")
+        except StackEnd:
+            stack.end = END_OF_STACK
+            return stack
         except StackStop as stop:
             stack.end = _stopped_in(module, registers.pc, str(stop))
             return stack
@@ -74,7 +78,7 @@ def walk(dump, context, unwind_table_for):
             stack.end = _stopped_in(module, registers.pc, f"its unwind data cannot be read ({error})")
             return stack
         if caller.pc == 0:
-            stack.end = "the stack ends: its outermost function returns nowhere"
+            stack.end = END_OF_STACK
             return stack
         if caller.sp <= registers.sp:
             stack.end = (f"the stack cannot be followed past {module.name}: the next frame would "

@@ -9,7 +9,7 @@ Registers are numbered as DWARF numbers them: 0 EAX, 1 ECX, 2 EDX, 3 EBX,
 import struct
 
 from .cfi import CfiError, evaluate
-from .registers import Registers, StackStop
+from .registers import Registers, StackEnd, StackStop
 
 ESP = 4
 # CONTEXT offsets of EAX, ECX, EDX, EBX, ESP, EBP, ESI, EDI, and of EIP.
@@ -44,7 +44,7 @@ def step(registers, table, rva, memory, first_frame):
             caller.values[register] = _recovered(rule, register, cfa, registers, memory)
     return_rule = row.registers.get(fde.cie.return_column)
     if return_rule is None or return_rule[0] == "undefined":
-        raise StackStop("the thread's first function: its unwind data marks the stack's end")
+        raise StackEnd()
     caller.pc = _recovered(return_rule, fde.cie.return_column, cfa, registers, memory)
     caller.values[ESP] = cfa
     return caller
