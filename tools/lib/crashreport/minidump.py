@@ -9,6 +9,7 @@ against the file, so a damaged dump raises DumpError with one plain sentence
 instead of failing somewhere later. Only regular files are read: a FIFO or
 a device would block or never end.
 """
+import bisect
 import os
 import stat
 import struct
@@ -98,31 +99,54 @@ class MiniDump:
 
 
 class Memory:
-    """The process memory a dump holds, read from the file on demand."""
+    """The process memory a dump holds, read from the file on demand. The
+    threads' stacks are looked at first; the dump's whole memory list (Wine
+    writes thousands of small ranges) is read only when a walk needs more."""
 
-    def __init__(self, source, ranges):
+    def __init__(self, source, stacks, read_memory_lists):
         self._source = source
-        self._ranges = sorted(ranges)  # (start address, size, file offset)
+        self._stacks = stacks  # (start address, size, file offset)
+        self._read_memory_lists = read_memory_lists
+        self._listed = None
+        self._starts = None
         self._cache = {}
 
     def read(self, address, size):
         """The bytes at address, or None when the dump does not hold them all."""
-        for start, length, offset in self._ranges:
-            if start <= address and address + size <= start + length:
-                if length > MAX_CACHED_RANGE:
-                    return self._source.read_at(offset + address - start, size, "memory")
-                block = self._cache.get(start)
-                if block is None:
-                    block = self._source.read_at(offset, length, "a memory range")
-                    self._cache[start] = block
-                return block[address - start:address - start + size]
-        return None
+        found = self._range(address, size)
+        if found is None:
+            return None
+        start, length, offset = found
+        if length > MAX_CACHED_RANGE:
+            return self._source.read_at(offset + address - start, size, "memory")
+        block = self._cache.get(start)
+        if block is None:
+            block = self._source.read_at(offset, length, "a memory range")
+            self._cache[start] = block
+        return block[address - start:address - start + size]
 
     def read_pointer(self, address, width):
         data = self.read(address, width)
         if data is None:
             return None
         return int.from_bytes(data, "little")
+
+    def _range(self, address, size):
+        for start, length, offset in self._stacks:
+            if start <= address and address + size <= start + length:
+                return start, length, offset
+        if self._listed is None:
+            try:
+                self._listed = sorted(self._read_memory_lists())
+            except DumpError:
+                self._listed = []  # a damaged list holds nothing a walk can trust
+            self._starts = [r[0] for r in self._listed]
+        i = bisect.bisect_right(self._starts, address) - 1
+        if i >= 0:
+            start, length, offset = self._listed[i]
+            if address + size <= start + length:
+                return self._listed[i]
+        return None
 
 
 class _Source:
@@ -215,7 +239,7 @@ def _parse(path, source):
         dump.threads, stacks = _threads(source, streams[THREAD_LIST_STREAM])
     if EXCEPTION_STREAM in streams:
         dump.exception = _exception(source, streams[EXCEPTION_STREAM])
-    dump.memory = Memory(source, stacks + _memory_ranges(source, streams))
+    dump.memory = Memory(source, stacks, lambda: _memory_ranges(source, streams))
     return dump
 
 
@@ -225,8 +249,7 @@ def _list(source, stream, entry, what):
     (count,) = source.unpack(COUNT, rva, what)
     if count > MAX_ENTRIES or rva + 4 + count * entry.size > source.size:
         raise DumpError(f"damaged: the {what} claims {count} entries")
-    data = source.read_at(rva + 4, count * entry.size, what)
-    return [entry.unpack_from(data, i * entry.size) for i in range(count)]
+    return list(entry.iter_unpack(source.read_at(rva + 4, count * entry.size, what)))
 
 
 def _modules(source, stream):
@@ -283,8 +306,7 @@ def _memory_ranges(source, streams):
         if count > MAX_ENTRIES:
             raise DumpError(f"damaged: the memory list claims {count} entries")
         data = source.read_at(rva + 16, count * MEMORY64_DESCRIPTOR.size, "memory list")
-        for i in range(count):
-            start, size = MEMORY64_DESCRIPTOR.unpack_from(data, i * MEMORY64_DESCRIPTOR.size)
+        for start, size in MEMORY64_DESCRIPTOR.iter_unpack(data):
             if offset + size <= source.size:
                 ranges.append((start, size, offset))
             offset += size
