@@ -64,7 +64,7 @@ def main(arguments):
         if options.json:
             jsonout.write(analyses, groups, unreadable, out)
         else:
-            print_summary(groups, unreadable, out)
+            print_summary(groups, unreadable, problems, out)
             if options.details:
                 for g in groups:
                     for analysis in g.analyses:

@@ -35,7 +35,8 @@ COUNT = struct.Struct("<I")
 # Bounds that no dump of a real process reaches; past them the file is
 # damaged, and reading on would only cost time and memory.
 MAX_STREAMS = 4096
-MAX_ENTRIES = 65536  # modules, threads or memory ranges
+MAX_ENTRIES = 65536  # modules or threads
+MAX_RANGES = 1 << 24  # memory ranges (Wine writes some 12,000 for a small process)
 MAX_CONTEXT = 4096
 MAX_NAME = 65536
 MAX_CACHED_RANGE = 16 << 20  # a stack is far smaller; a full dump's ranges may not be
@@ -243,11 +244,11 @@ def _parse(path, source):
     return dump
 
 
-def _list(source, stream, entry, what):
+def _list(source, stream, entry, what, limit=MAX_ENTRIES):
     """The entries of a list stream: a 32-bit count, then the entries."""
-    rva, size = stream
+    rva, _ = stream
     (count,) = source.unpack(COUNT, rva, what)
-    if count > MAX_ENTRIES or rva + 4 + count * entry.size > source.size:
+    if count > limit or rva + 4 + count * entry.size > source.size:
         raise DumpError(f"damaged: the {what} claims {count} entries")
     return list(entry.iter_unpack(source.read_at(rva + 4, count * entry.size, what)))
 
@@ -297,13 +298,13 @@ def _memory_ranges(source, streams):
     ranges = []
     if MEMORY_LIST_STREAM in streams:
         for start, size, rva in _list(source, streams[MEMORY_LIST_STREAM], MEMORY_DESCRIPTOR,
-                                      "memory list"):
+                                      "memory list", MAX_RANGES):
             if rva + size <= source.size:
                 ranges.append((start, size, rva))
     if MEMORY64_LIST_STREAM in streams:
         rva, _ = streams[MEMORY64_LIST_STREAM]
         count, offset = source.unpack(struct.Struct("<QQ"), rva, "memory list")
-        if count > MAX_ENTRIES:
+        if count > MAX_RANGES:
             raise DumpError(f"damaged: the memory list claims {count} entries")
         data = source.read_at(rva + 16, count * MEMORY64_DESCRIPTOR.size, "memory list")
         for start, size in MEMORY64_DESCRIPTOR.iter_unpack(data):

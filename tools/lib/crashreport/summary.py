@@ -50,7 +50,8 @@ def group(analyses):
     return sorted(ordered, key=lambda g: (-g.count, g.times[0], g.signature))
 
 
-def print_summary(groups, unreadable, out):
+def print_summary(groups, unreadable, problems, out):
+    """problems: symbol file -> why its debug information named nothing."""
     read = sum(g.count for g in groups)
     print(f"{read} dump{'s' if read != 1 else ''} read, {len(unreadable)} unreadable; "
           f"{len(groups)} signature{'s' if len(groups) != 1 else ''}", file=out)
@@ -74,4 +75,9 @@ def print_summary(groups, unreadable, out):
         print(file=out)
         print("Unreadable:", file=out)
         for path, reason in unreadable:
+            print(f"  {path}: {reason}", file=out)
+    if problems:
+        print(file=out)
+        print("Symbol files that named nothing:", file=out)
+        for path, reason in sorted(problems.items()):
             print(f"  {path}: {reason}", file=out)
