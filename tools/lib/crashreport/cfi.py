@@ -92,7 +92,7 @@ class _Reader:
         self.position = position
 
     def take(self, size):
-        if self.position + size > len(self.data):
+        if self.position < 0 or self.position + size > len(self.data):
             raise CfiError("call frame information is cut short")
         chunk = self.data[self.position:self.position + size]
         self.position += size

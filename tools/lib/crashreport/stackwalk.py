@@ -6,6 +6,7 @@ A step is taken only with the unwind data of the module's matching file:
 where it is missing, or the pc lies in no module, the walk stops there
 rather than guess.
 """
+import struct
 from dataclasses import dataclass, field
 
 from . import unwind_x64, unwind_x86
@@ -15,6 +16,9 @@ from .registers import StackEnd, StackStop
 
 MAX_FRAMES = 64  # a walk that runs away stops here
 END_OF_STACK = "end of the stack: the thread's first function"
+# What reading a module's unwind data may raise: the data is the symbol
+# file's, which nothing vouches for.
+UNREADABLE_UNWIND_DATA = (PeError, CfiError, ValueError, IndexError, struct.error)
 WALKERS = {"x64": unwind_x64, "x86": unwind_x86}
 
 
@@ -74,7 +78,7 @@ def walk(dump, context, unwind_table_for):
         except StackStop as stop:
             stack.end = _stopped_in(module, registers.pc, str(stop))
             return stack
-        except (PeError, CfiError) as error:
+        except UNREADABLE_UNWIND_DATA as error:
             stack.end = _stopped_in(module, registers.pc, f"its unwind data cannot be read ({error})")
             return stack
         if caller.pc == 0:

@@ -11,6 +11,7 @@ size differ) or as "unusable" (not a program for this architecture at all:
 text, a truncated file, a folder, an x86 file for an x64 dump).
 """
 import os
+import struct
 from dataclasses import dataclass
 
 from .cfi import CallFrameTable, CfiError
@@ -101,7 +102,7 @@ class SymbolStore:
             try:
                 image = self.image(symbols.path)
                 table = FunctionTable(image) if architecture == "x64" else CallFrameTable(image, 4)
-            except (PeError, CfiError) as error:
+            except (PeError, CfiError, ValueError, IndexError, struct.error) as error:
                 table = StackStop(f"its unwind data cannot be read ({error})")
             self._tables[symbols.path] = table
         table = self._tables[symbols.path]
