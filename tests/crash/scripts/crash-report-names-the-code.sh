@@ -218,7 +218,8 @@ echo "== a fleet's dumps, grouped"
 cat "$report"
 # A path that begins with a dash is a path after "--".
 cp "$main_dump" "$fleet/-main.dmp"
-(cd "$fleet" && "$report_tool" -- -main.dmp) | grep -qx 'Crash dump -main.dmp' || fail "-main.dmp was not read"
+(cd "$fleet" && "$report_tool" -- -main.dmp) >"$work/dash.txt" 2>&1 || fail "-main.dmp was not read: $(cat "$work/dash.txt")"
+head -n1 "$work/dash.txt" | grep -qx "Crash dump -main.dmp" || fail "-main.dmp was not reported: $(cat "$work/dash.txt")"
 
 where=garbage
 head -c 4096 "$main_dump" >"$work/truncated.dmp"
