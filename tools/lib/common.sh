@@ -13,7 +13,7 @@ REQUIRED_PACKAGES=(
     wine wine64 fonts-wine
     xvfb xauth
     clang-format
-    icoutils lldb
+    icoutils lldb llvm-14
     python3 python3-pil python3-fonttools fonts-dejavu-core
     wixl msitools
 )

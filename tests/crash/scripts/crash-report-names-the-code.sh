@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Crashes the real launcher, stripped as it ships, with a test UI module:
-# in the module on the main thread, on a thread of the module, and inside the
-# framework library. tools/crash-report, given the unstripped copies, must
-# name the faulting function at its source line and the host's frames at
-# theirs. Against a symbol copy of another build of the module it must say so
-# and name none of that module's frames; garbage input gets one line on
-# stderr and a non-zero exit.
+# in the module on the main thread, on a thread of the module, inside the
+# framework library, and by a C++ exception nobody catches. tools/crash-report,
+# given the unstripped copies, must name the faulting function at its source
+# line and the host's frames at theirs. Against a symbol copy of another
+# build of the module it must say so and name none of that module's frames.
+# A folder of these dumps from several stations, with copies written at
+# other times and files that are no dumps, must be read into one group per
+# crash. Garbage input alone gets one line on stderr and a non-zero exit.
 #
 #   crash-report-names-the-code.sh WINE_EMULATOR BIN_FOLDER STRIP SOURCE_ROOT
 set -euo pipefail
@@ -42,10 +44,12 @@ host_frames=(
     "$(frame 'AfxFramework\.dll' 'AfxWinMain\(.*\)' Code/AfxFramework/CWinApp.cpp \
         "$(line_of 'if (!pApp->InitInstance())' Code/AfxFramework/CWinApp.cpp)")"
 )
-# Wine's own libraries, unstripped, let LLDB unwind through Wine's frames.
+# Wine's own libraries, unstripped, let the walk go on through Wine's frames.
 wine_dlls=$(dirname "$(find /usr/lib -path '*/wine/x86_64-windows/ntdll.dll' -print -quit)")
 
-# crash MODE: runs the launcher into the crash; the dump is $dump.
+# crash MODE [EXIT]: runs the launcher into the crash, which must end it with
+# the exit code EXIT (a regular expression; the access violation's by
+# default); the dump is $dump.
 crash() {
     local dir="$work/run-$1"
     cp -r "$work/app" "$dir"
@@ -54,8 +58,8 @@ crash() {
     QUAV_TEST_CRASH=$1 QUAV_TEST_DUMP_FOLDER="$windir\\dumps" \
         "$emulator" "$bin/observer.exe" --timeout 60000 --cwd "$windir" -- "$windir\\QUAVPlusKDS.exe" \
         >"$dir/observer.txt" 2>"$dir/observer.err" </dev/null
-    tr -d '\r' <"$dir/observer.txt" | grep -qx 'EXIT 3221225477' ||
-        fail "not ended by the access violation: $(cat "$dir/observer.txt")"
+    tr -d '\r' <"$dir/observer.txt" | grep -qxE "EXIT ${2:-3221225477}" ||
+        fail "not ended by the crash: $(cat "$dir/observer.txt")"
     local dumps=("$dir"/dumps/QPLSCrash_*.dmp)
     [ ${#dumps[@]} -eq 1 ] && [ -f "${dumps[0]}" ] || fail "expected one dump: ${dumps[*]}"
     dump=${dumps[0]}
@@ -85,7 +89,7 @@ main_dump=$dump
 expect "^Exception 0xc0000005 \(access violation\), writing address 0x0000000000000010$" whole_report
 expect "^  at QuavPlusUI\.dll\+0x[0-9a-f]+ on thread " whole_report
 expect "$fault_frame" first_frame
-for f in "$(frame 'QuavPlusUI\.dll' 'DLLInitInstance\(.*\)' $module_source '[0-9]+')" \
+for f in "$(frame 'QuavPlusUI\.dll' 'DLLInitInstance(\(.*\))?' $module_source '[0-9]+')" \
     "${host_frames[@]}"; do
     expect "$f" crashing_thread
 done
@@ -95,14 +99,16 @@ cat "$report"
 where=thread
 crash thread
 report "$work/symbols"
+thread_dump=$dump
 expect "$fault_frame" first_frame
-expect "$(frame 'QuavPlusUI\.dll' '.*CrashingThread\(LPVOID\)' $module_source '[0-9]+')" crashing_thread
+expect "$(frame 'QuavPlusUI\.dll' '.*CrashingThread\((LPVOID|void\*)\)' $module_source '[0-9]+')" crashing_thread
 # The host's frames are on the main thread, which waits for the worker.
 for f in "${host_frames[@]}"; do expect "$f" other_threads; done
 
 where=framework
 crash framework
 report "$work/symbols"
+framework_dump=$dump
 expect "^Exception 0xc0000005 \(access violation\), reading address 0x0000000000000010$" whole_report
 expect "$(frame 'AfxFramework\.dll' 'CString::GetLength\(\) const' Code/AfxFramework/CString.cpp \
     "$framework_line")" first_frame
@@ -133,6 +139,87 @@ grep -E "^  0x[0-9a-f]+  QuavPlusUI\.dll .*MISMATCH: .*other-build/QuavPlusUI\.d
 # Without the module's own file LLDB cannot unwind past its frame.
 expect '^ +0  QuavPlusUI\.dll\+0x[0-9a-f]+$' first_frame
 expect "^  \(the stack cannot be followed past QuavPlusUI\.dll without its matching file\)$" crashing_thread
+
+where=fleet
+crash throw '[1-9][0-9]*'
+throw_dump=$dump
+fleet="$work/fleet"
+mkdir -p "$fleet/station-1" "$fleet/station-2/last-week"
+copy_at() { # DUMP SECONDS TARGET: the dump as the same crash would write it SECONDS later
+    python3 - "$@" <<'PY'
+import struct, sys
+with open(sys.argv[1], "rb") as f:
+    data = bytearray(f.read())
+struct.pack_into("<I", data, 20, struct.unpack_from("<I", data, 20)[0] + int(sys.argv[2]))
+with open(sys.argv[3], "wb") as f:
+    f.write(data)
+PY
+}
+cp "$main_dump" "$fleet/station-1/main.dmp"
+copy_at "$main_dump" 3600 "$fleet/station-2/main.dmp"
+copy_at "$main_dump" 604800 "$fleet/station-2/last-week/MAIN.DMP"
+cp "$thread_dump" "$fleet/station-1/thread.dmp"
+copy_at "$thread_dump" 60 "$fleet/station-2/thread.dmp"
+cp "$throw_dump" "$fleet/station-2/throw.dmp"
+copy_at "$throw_dump" 120 "$fleet/station-1/throw.dmp"
+cp "$framework_dump" "$fleet/station-1/framework.dmp"
+printf 'not a dump' >"$fleet/station-1/text.dmp"
+: >"$fleet/station-2/empty.dmp"
+head -c 4096 "$main_dump" >"$fleet/station-2/cut.dmp"
+mkfifo "$fleet/station-2/pipe.dmp"
+echo "collected on Monday" >"$fleet/station-1/notes.txt"
+summary() { # ARGUMENTS...: tools/crash-report's output on the fleet in $report
+    report="$work/report-$where.txt"
+    "$report_tool" --symbols "$work/symbols" --symbols "$wine_dlls" "$@" -- "$fleet" >"$report" \
+        2>"$work/report.err" || fail "crash-report failed: $(cat "$work/report.err")"
+}
+summary --json
+python3 - "$report" "$fleet" <<'PY' || fail "the groups are not those of the crashes"
+import json, os, re, sys
+document = json.load(open(sys.argv[1]))
+def files(paths):
+    return tuple(sorted(os.path.relpath(p, sys.argv[2]) for p in paths))
+expected = {  # the dumps of each crash: a pattern its signature matches
+    ("station-1/main.dmp", "station-2/last-week/MAIN.DMP", "station-2/main.dmp"):
+        r"0xc0000005 \| Fault \| DLLInitInstance \| CQuavPlusApp::InitInstance\(\)$",
+    ("station-1/thread.dmp", "station-2/thread.dmp"): r"0xc0000005 \| Fault \| .*CrashingThread\(",
+    # The crash handler's frames and the run-time's abort path are not the crash.
+    ("station-1/throw.dmp", "station-2/throw.dmp"):
+        r"0x[0-9a-f]{8} \| DLLInitInstance \| CQuavPlusApp::InitInstance\(\) \| AfxWinMain\(",
+    ("station-1/framework.dmp",): r"0xc0000005 \| CString::GetLength\(\) const \| FaultInFramework \| ",
+}
+groups = {files(g["paths"]): g for g in document["groups"]}
+problems = [f"{paths}: {groups[paths]['signature'] if paths in groups else 'no such group'}"
+            for paths, pattern in expected.items()
+            if paths not in groups or not re.match(pattern, groups[paths]["signature"])]
+problems += [f"unexpected group {paths}" for paths in groups if paths not in expected]
+if [g["count"] for g in document["groups"]] != [3, 2, 2, 1]:
+    problems.append("the groups are not biggest first")
+main = groups.get(next(iter(expected)), {})
+if main.get("first_time") == main.get("last_time"):
+    problems.append("the copies at other times are not told apart")
+signature_of = {path: g["signature"] for g in document["groups"] for path in g["paths"]}
+for dump in document["dumps"]:
+    if (dump["executable"], dump["signature"]) != ("QUAVPlusKDS.exe", signature_of.get(dump["path"])) \
+            or not dump["frames"] or not dump["time"] or not dump["exception_code"]:
+        problems.append(f"dump {dump['path']}: {dump}")
+unreadable = {files([u["path"]])[0]: u["reason"] for u in document["unreadable"]}
+if sorted(unreadable) != ["station-1/text.dmp", "station-2/cut.dmp", "station-2/empty.dmp",
+                          "station-2/pipe.dmp"] or not all(unreadable.values()):
+    problems.append(f"unreadable: {unreadable}")
+print("\n".join(problems))
+sys.exit(1 if problems else 0)
+PY
+summary
+expect '^8 dumps read, 4 unreadable; 4 signatures$' whole_report
+expect '^#1  3 dumps, access violation$' whole_report
+expect "^  $fleet/station-2/pipe\.dmp: not a regular file \(a FIFO\)$" whole_report
+echo "== a fleet's dumps, grouped"
+cat "$report"
+# A path that begins with a dash is a path after "--".
+cp "$main_dump" "$fleet/-main.dmp"
+(cd "$fleet" && "$report_tool" -- -main.dmp) >"$work/dash.txt" 2>&1 || fail "-main.dmp was not read: $(cat "$work/dash.txt")"
+head -n1 "$work/dash.txt" | grep -qx "Crash dump -main.dmp" || fail "-main.dmp was not reported: $(cat "$work/dash.txt")"
 
 where=garbage
 head -c 4096 "$main_dump" >"$work/truncated.dmp"
