@@ -112,7 +112,7 @@ TEST(Gdi, ABitmapContextHoldsItsBitmapForItsLifeAndDeletesBoth)
         hDC = dc.m_hDC;
         hBitmap = Selected(dc, OBJ_BITMAP);
         BITMAP bm = {};
-        ASSERT_NE(0, GetObjectA(hBitmap, sizeof(bm), &bm));
+        ASSERT_NE(0, CBitmap::FromHandle(static_cast<HBITMAP>(hBitmap))->GetBitmap(&bm));
         EXPECT_EQ(6, bm.bmWidth);
         EXPECT_EQ(GetDeviceCaps(screen.m_hDC, BITSPIXEL), bm.bmBitsPixel * bm.bmPlanes);
         EXPECT_FALSE(dc.Create(&screen, 6, 4)); // one context, one bitmap

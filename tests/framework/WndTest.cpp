@@ -354,6 +354,7 @@ TEST(Wnd, TheOfferedCallsWorkOnRealWindows)
          }},
         {"GetWindowTextLength", [&] { EXPECT_EQ(6, child.GetWindowTextLength()); }},
         {"GetDlgCtrlID", [&] { EXPECT_EQ(kEditId, child.GetDlgCtrlID()); }},
+        {"GetParent", [&] { EXPECT_EQ(&parent, child.GetParent()); }},
         {"GetTopLevelParent", [&] { EXPECT_EQ(&parent, child.GetTopLevelParent()); }},
         {"IsChild",
          [&] {

@@ -79,6 +79,7 @@ add_library(ModuleCode STATIC code.cpp)
 target_link_libraries(ModuleCode PRIVATE QuavPlus::Framework)
 add_library(ViaPrivateStatic SHARED module.cpp)
 target_link_libraries(ViaPrivateStatic PRIVATE ModuleCode)
+set_target_properties(ViaPrivateStatic PROPERTIES PREFIX "")
 CMAKE
 echo '#include <afxwin.h>
 int ModuleLineLength() { CString s; s.LoadString(30100); return s.GetLength(); }' >"$work/graph/code.cpp"
