@@ -5,9 +5,9 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include "AfxHandleOwner.h"
 #include "CrashDumpGate.h"
 #include "CrashDumpPath.h"
-#include "AfxHandleOwner.h"
 
 namespace {
 

@@ -18,11 +18,8 @@ const int kInner = kIconSize - 2 * kRing;
 Image IconOn(HICON hIcon, COLORREF clrBackground)
 {
     CClientDC screen(nullptr);
-    CDC dc;
-    dc.CreateCompatibleDC(&screen);
-    CBitmap bitmap;
-    bitmap.CreateCompatibleBitmap(&screen, kIconSize, kIconSize);
-    CBitmap* pOld = dc.SelectObject(&bitmap);
+    CBitmapDC dc;
+    dc.Create(&screen, kIconSize, kIconSize);
     dc.FillSolidRect(0, 0, kIconSize, kIconSize, clrBackground);
     dc.DrawIcon(0, 0, hIcon);
     Image image(kInner, kInner);
@@ -30,7 +27,6 @@ Image IconOn(HICON hIcon, COLORREF clrBackground)
         for (int x = 0; x < kInner; ++x)
             image.Set(x, y, ::GetPixel(dc.m_hDC, kRing + x, kRing + y));
     }
-    dc.SelectObject(pOld);
     return image;
 }
 

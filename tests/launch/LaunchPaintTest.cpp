@@ -63,12 +63,9 @@ Image ExpectedTitle(HWND hWnd, CString* pstrFace)
     LOGFONTA lf = CLaunchScreenDlg::TitleFontRequest(window.GetDeviceCaps(LOGPIXELSY));
     CFont font;
     font.CreateFontIndirect(&lf);
-    CDC dc;
-    dc.CreateCompatibleDC(&window);
-    CBitmap bitmap;
-    bitmap.CreateCompatibleBitmap(&window, rc.Width(), rc.Height());
-    CBitmap* pOldBitmap = dc.SelectObject(&bitmap);
-    CFont* pOldFont = dc.SelectObject(&font);
+    CBitmapDC dc;
+    dc.Create(&window, rc.Width(), rc.Height());
+    CSelectGuard selectFont(dc, &font);
     dc.FillSolidRect(0, 0, rc.Width(), rc.Height(), RGB(0, 0, 0));
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(kWhite);
@@ -81,8 +78,6 @@ Image ExpectedTitle(HWND hWnd, CString* pstrFace)
         for (int x = 0; x < image.width; ++x)
             image.Set(x, y, ::GetPixel(dc.m_hDC, x, y) == kWhite ? kWhite : RGB(0, 0, 0));
     }
-    dc.SelectObject(pOldFont);
-    dc.SelectObject(pOldBitmap);
     return image;
 }
 
