@@ -37,16 +37,6 @@ std::vector<std::string> DebugOutputOf(const std::function<void()>& step)
     return g_lines;
 }
 
-class RefusingWindow : public CWnd {
-protected:
-    int OnCreate(LPCREATESTRUCTA) { return -1; }
-    DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(RefusingWindow, CWnd)
-ON_WM_CREATE()
-END_MESSAGE_MAP()
-
 } // namespace
 
 TEST(DebugOutput, SaysWhatWentWrongWithAModuleAuthorsFirstMistakes)
@@ -69,12 +59,6 @@ TEST(DebugOutput, SaysWhatWentWrongWithAModuleAuthorsFirstMistakes)
                  CWnd().CreateEx(0, "NoSuchClass", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr));
          },
          "CWnd::CreateEx: no window of class \"NoSuchClass\" was created (error "},
-        {"OnCreate refusing the window",
-         [] {
-             EXPECT_FALSE(
-                 RefusingWindow().CreateEx(0, nullptr, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr));
-         },
-         "CWnd::CreateEx: no window of class \"AfxFrameworkWnd\" was created"},
         {"creating a second window into one object",
          [&] {
              EXPECT_FALSE(wnd.CreateEx(0, nullptr, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr));

@@ -101,26 +101,6 @@ TEST(Gdi, CreatingIntoAnOccupiedObjectIsRefusedBeforeAnythingIsMade)
     EXPECT_EQ(hBrush, brush.m_hObject); // the object keeps what it held
 }
 
-TEST(Gdi, ABitmapContextHoldsItsBitmapForItsLifeAndDeletesBoth)
-{
-    HDC hDC;
-    HGDIOBJ hBitmap;
-    {
-        CClientDC screen(nullptr);
-        CBitmapDC dc;
-        ASSERT_TRUE(dc.Create(&screen, 6, 4));
-        hDC = dc.m_hDC;
-        hBitmap = Selected(dc, OBJ_BITMAP);
-        BITMAP bm = {};
-        ASSERT_NE(0, CBitmap::FromHandle(static_cast<HBITMAP>(hBitmap))->GetBitmap(&bm));
-        EXPECT_EQ(6, bm.bmWidth);
-        EXPECT_EQ(GetDeviceCaps(screen.m_hDC, BITSPIXEL), bm.bmBitsPixel * bm.bmPlanes);
-        EXPECT_FALSE(dc.Create(&screen, 6, 4)); // one context, one bitmap
-    }
-    EXPECT_EQ(0u, GetObjectType(hDC));
-    EXPECT_EQ(0u, GetObjectType(hBitmap));
-}
-
 TEST(Gdi, ASelectGuardSelectsForItsLifeAndPutsBackWhatItReplaced)
 {
     Canvas canvas(4, 4);
