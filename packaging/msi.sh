@@ -11,10 +11,7 @@
 set -euo pipefail
 source "$(dirname "$0")/../tools/lib/common.sh"
 
-[ $# -ge 2 ] && [ $# -le 3 ] || die "usage: packaging/msi.sh VERSION OUT_DIR [MODULES_DIR]"
-version=$1
-out_dir=$2
-modules_dir=${3:-}
+packaging_step_args "$@"
 
 # Windows Installer keeps a version as major.minor.build (at most 255.255.65535)
 # and ignores a fourth field; the fourth is carried so that every version
@@ -64,8 +61,6 @@ stage_modules() {
     } >"$stage/modules.wxs"
 }
 
-mkdir -p "$out_dir"
-out_dir=$(cd "$out_dir" && pwd)
 for arch in x86 x64; do
     files="$DIST_ROOT/$arch"
     [ -f "$files/QUAVPlusKDS.exe" ] || die "$files holds no build; run tools/package"

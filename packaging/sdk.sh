@@ -3,13 +3,11 @@
 # both builds (build/x86, build/x64) and zips it as
 # OUT_DIR/QUAVPlus-VERSION-sdk.zip, one top folder QUAVPlus-VERSION-sdk/ inside.
 #
-#   packaging/sdk.sh VERSION OUT_DIR
+#   packaging/sdk.sh VERSION OUT_DIR [MODULES_DIR]   (the modules are not part of it)
 set -euo pipefail
 source "$(dirname "$0")/../tools/lib/common.sh"
 
-[ $# -ge 2 ] || die "usage: packaging/sdk.sh VERSION OUT_DIR"
-version=$1
-out_dir=$2
+packaging_step_args "$@"
 for arch in x86 x64; do
     [ -f "$BUILD_ROOT/$arch/CMakeCache.txt" ] || die "packaging the SDK needs build/$arch; build it first"
 done
@@ -25,7 +23,6 @@ zip="$out_dir/$name.zip"
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp -r "$DIST_ROOT/sdk" "$stage/$name"
-mkdir -p "$out_dir"
 rm -f "$zip"
 (cd "$stage" && cmake -E tar cf "$zip" --format=zip "$name") || die "zipping the SDK failed"
 log "SDK: dist/sdk and $zip ($(stat -c %s "$zip") bytes)"

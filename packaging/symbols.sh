@@ -4,17 +4,15 @@
 # names, zipped as OUT_DIR/QUAVPlus-VERSION-symbols-<arch>.zip with the files
 # at the top. Unpacked into a folder, they serve tools/crash-report --symbols.
 #
-#   packaging/symbols.sh VERSION OUT_DIR
+#   packaging/symbols.sh VERSION OUT_DIR [MODULES_DIR]   (the modules are not part of them)
 set -euo pipefail
 source "$(dirname "$0")/../tools/lib/common.sh"
 
-[ $# -ge 2 ] || die "usage: packaging/symbols.sh VERSION OUT_DIR"
-VERSION=$1
-out_dir=$2
+packaging_step_args "$@"
 for arch in x86 x64; do
     symbols="$DIST_ROOT/symbols/$arch"
     [ -d "$symbols" ] || die "$symbols is missing; install dist/ first"
-    archive="$out_dir/QUAVPlus-$VERSION-symbols-$arch.zip"
+    archive="$out_dir/QUAVPlus-$version-symbols-$arch.zip"
     rm -f "$archive"
     /usr/bin/python3 - "$symbols" "$archive" <<'PY'
 import os, sys, zipfile

@@ -5,9 +5,9 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include "AfxHandleOwner.h"
 #include "CrashDumpGate.h"
 #include "CrashDumpPath.h"
-#include "ScopedHandles.h"
 
 namespace {
 
@@ -62,8 +62,8 @@ void WriteCrashDump(EXCEPTION_POINTERS* pExceptionPointers, FolderFrom folderFro
     CScopedLibrary dbgHelp(::LoadLibraryA("DBGHELP.DLL"));
     if (!dbgHelp.Get())
         return;
-    auto pfnWriteDump = reinterpret_cast<PFN_MINIDUMPWRITEDUMP>(
-        reinterpret_cast<void*>(::GetProcAddress(dbgHelp.Get(), "MiniDumpWriteDump")));
+    auto pfnWriteDump =
+        AfxGetProcAddress<PFN_MINIDUMPWRITEDUMP>(dbgHelp.Get(), "MiniDumpWriteDump");
     // Only once a dump can be written is the module asked for its folder.
     if (!pfnWriteDump)
         return;

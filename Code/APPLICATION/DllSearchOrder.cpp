@@ -1,6 +1,6 @@
 #include "DllSearchOrder.h"
 
-#include <windows.h>
+#include <afxwin.h>
 
 namespace {
 
@@ -13,9 +13,8 @@ void RemoveCurrentFolderFromDllSearch()
     // Present from Windows 8, and on Windows 7 with its security update;
     // looked up so that a Windows 7 without it still starts. Wine honours
     // only this one: an empty DLL directory counts there as none set.
-    auto pfnSetDefaultDllDirectories =
-        reinterpret_cast<PFN_SETDEFAULTDLLDIRECTORIES>(reinterpret_cast<void*>(
-            ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    auto pfnSetDefaultDllDirectories = AfxGetProcAddress<PFN_SETDEFAULTDLLDIRECTORIES>(
+        ::GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
     if (pfnSetDefaultDllDirectories &&
         pfnSetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS))
         return;

@@ -17,6 +17,8 @@ const EditionKey kEditions[] = {
     {"QUAVPlusRDKDS.exe", "YTXKBRSMPTQVD"},
 };
 
+const CInstanceGuard* g_pProcessGuard = nullptr;
+
 } // namespace
 
 const char* LookUpInstanceKey(const char* pszPath)
@@ -60,10 +62,14 @@ CInstanceGuard::CInstanceGuard(const char* key)
         ::CloseHandle(m_hMutex);
         m_hMutex = nullptr;
     }
+    if (!g_pProcessGuard)
+        g_pProcessGuard = this;
 }
 
 CInstanceGuard::~CInstanceGuard()
 {
+    if (g_pProcessGuard == this)
+        g_pProcessGuard = nullptr;
     if (m_hMutex) {
         ::CloseHandle(m_hMutex);
         m_hMutex = nullptr;
@@ -74,3 +80,5 @@ BOOL CInstanceGuard::IsAlreadyRunning() const
 {
     return m_dwLastError == ERROR_ALREADY_EXISTS ? TRUE : FALSE;
 }
+
+const CInstanceGuard* CInstanceGuard::ForThisProcess() { return g_pProcessGuard; }

@@ -35,11 +35,12 @@ public:
     // the guard then holds no handle to it.
     BOOL IsAlreadyRunning() const;
 
+    // The process's one guard, the first constructed: during static
+    // initialisation, before the application object (see AppObjects.cpp).
+    // Null in a program that has none, where no other copy can be running.
+    static const CInstanceGuard* ForThisProcess();
+
 private:
     DWORD m_dwLastError;
     HANDLE m_hMutex;
 };
-
-// The process's one guard, constructed during static initialisation before
-// the application object (see AppObjects.cpp).
-extern CInstanceGuard theInstanceGuard;

@@ -25,7 +25,8 @@ BOOL CQuavPlusApp::InitInstance()
     CKXQPCommandLineInfo cmdInfo;
     ParseCommandLine(cmdInfo);
 
-    if (theInstanceGuard.IsAlreadyRunning()) {
+    const CInstanceGuard* pGuard = CInstanceGuard::ForThisProcess();
+    if (pGuard && pGuard->IsAlreadyRunning()) {
         AfxMessageBox("APPLICATION ALREADY RUNNING", 0, 0);
         return FALSE;
     }

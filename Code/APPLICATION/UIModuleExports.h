@@ -7,7 +7,7 @@
 // export) is missing. Looked up anew at every call, never cached.
 template <class PFN> PFN FindUIModuleExport(HMODULE hModule, const char* pszName)
 {
-    return reinterpret_cast<PFN>(reinterpret_cast<void*>(::GetProcAddress(hModule, pszName)));
+    return AfxGetProcAddress<PFN>(hModule, pszName);
 }
 
 // Shows "Unable to load FUNCTION: <name>" and waits for OK.

@@ -1,6 +1,7 @@
 #include "AfxGlobals.h"
 
 #include "AfxModuleState.h"
+#include "AfxTrace.h"
 #include "CWinApp.h"
 #include "CWnd.h"
 
@@ -61,7 +62,47 @@ HINSTANCE AFXAPI AfxFindResourceHandle(LPCSTR lpszName, LPCSTR lpszType)
     HINSTANCE hFramework = FrameworkModule();
     if (hFramework && ::FindResourceA(hFramework, lpszName, lpszType))
         return hFramework;
+    // A module's own resources are missing here when its resource link is:
+    // see the module guide's Resources.
+    AfxTrace("AfxFindResourceHandle: %s is in neither the executable, a loaded module nor the "
+             "framework",
+             static_cast<const char*>(AfxResourceText(lpszName, lpszType)));
     return hExe;
+}
+
+CString AfxNameText(LPCSTR lpszName)
+{
+    CString strText;
+    if (IS_INTRESOURCE(lpszName))
+        strText.Format("#%u", static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(lpszName)));
+    else
+        strText.Format("\"%s\"", lpszName);
+    return strText;
+}
+
+CString AfxResourceText(LPCSTR lpszName, LPCSTR lpszType)
+{
+    // Strings are found by blocks of sixteen, named by their number from one.
+    if (lpszType == RT_STRING && IS_INTRESOURCE(lpszName)) {
+        unsigned nBlock = static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(lpszName));
+        CString strText;
+        strText.Format("the string block of strings %u to %u", (nBlock - 1) * 16,
+                       (nBlock - 1) * 16 + 15);
+        return strText;
+    }
+    static const struct {
+        LPCSTR lpszType;
+        const char* pszName;
+    } kKnownTypes[] = {
+        {RT_BITMAP, "bitmap"},       {RT_DIALOG, "dialog template"},
+        {RT_GROUP_CURSOR, "cursor"}, {RT_GROUP_ICON, "icon"},
+        {RT_MENU, "menu"},
+    };
+    for (const auto& known : kKnownTypes) {
+        if (known.lpszType == lpszType)
+            return known.pszName + (" " + AfxNameText(lpszName));
+    }
+    return "resource " + AfxNameText(lpszName) + " of type " + AfxNameText(lpszType);
 }
 
 void AFXAPI AfxPostQuitMessage(int nExitCode) { ::PostQuitMessage(nExitCode); }

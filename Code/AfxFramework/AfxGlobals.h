@@ -24,3 +24,10 @@ AFX_API LPCSTR AFXAPI AfxRegisterDefaultWndClass();
 // its thread), titled with the application's name. nType 0 is one OK button
 // with the warning icon. Works before any application object exists.
 AFX_API int AFXAPI AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
+
+// An export of a loaded library as the function type the caller expects;
+// null when the export (or the library) is missing.
+template <class PFN> PFN AfxGetProcAddress(HMODULE hModule, LPCSTR lpszName)
+{
+    return reinterpret_cast<PFN>(reinterpret_cast<void*>(::GetProcAddress(hModule, lpszName)));
+}

@@ -1,5 +1,6 @@
 #include "CDC.h"
 
+#include "AfxHandleOwner.h"
 #include "AfxThreadState.h"
 #include "CGdiObject.h"
 #include "CWnd.h"
@@ -19,32 +20,16 @@ CDC* CDC::FromHandle(HDC hDC)
     });
 }
 
-BOOL CDC::Attach(HDC hDC)
-{
-    if (!hDC || m_hDC)
-        return FALSE;
-    m_hDC = hDC;
-    return TRUE;
-}
-
-HDC CDC::Detach()
-{
-    HDC hDC = m_hDC;
-    m_hDC = nullptr;
-    return hDC;
-}
+BOOL CDC::Attach(HDC hDC) { return AfxAttachHandle(m_hDC, hDC, "CDC::Attach"); }
+HDC CDC::Detach() { return AfxDetachHandle(m_hDC); }
 
 BOOL CDC::CreateCompatibleDC(CDC* pDC)
 {
-    return Attach(::CreateCompatibleDC(pDC ? pDC->m_hDC : nullptr));
+    return AfxCreateHandle(m_hDC, "CDC::CreateCompatibleDC",
+                           [&] { return ::CreateCompatibleDC(pDC ? pDC->m_hDC : nullptr); });
 }
 
-BOOL CDC::DeleteDC()
-{
-    if (!m_hDC)
-        return FALSE;
-    return ::DeleteDC(Detach());
-}
+BOOL CDC::DeleteDC() { return m_hDC ? ::DeleteDC(Detach()) : FALSE; }
 
 HGDIOBJ CDC::SelectObject(HGDIOBJ hObject) { return ::SelectObject(m_hDC, hObject); }
 
@@ -197,4 +182,20 @@ CPaintDC::~CPaintDC()
 {
     Detach();
     ::EndPaint(m_hWnd, &m_ps);
+}
+
+CBitmapDC::CBitmapDC() = default;
+
+CBitmapDC::~CBitmapDC()
+{
+    if (m_hReplaced)
+        SelectObject(m_hReplaced);
+}
+
+BOOL CBitmapDC::Create(CDC* pDC, int nWidth, int nHeight)
+{
+    if (!CreateCompatibleDC(pDC) || !m_bitmap.CreateCompatibleBitmap(pDC, nWidth, nHeight))
+        return FALSE;
+    m_hReplaced = SelectObject(m_bitmap.m_hObject);
+    return TRUE;
 }

@@ -1,19 +1,15 @@
 // CDC: a device context. The base class owns a context made with
 // CreateCompatibleDC (deleted in the destructor); CClientDC, CWindowDC and
-// CPaintDC borrow one from a window for their own lifetime.
+// CPaintDC borrow one from a window for their own lifetime; CBitmapDC is a
+// memory context with a bitmap of its own.
 #pragma once
 
 #include "AfxApi.h"
+#include "CGdiObject.h"
 #include "CObject.h"
 #include "CPoint.h"
 #include "CRect.h"
 #include "CString.h"
-
-class CBitmap;
-class CBrush;
-class CFont;
-class CGdiObject;
-class CPen;
 
 class AFX_API CDC : public CObject {
 public:
@@ -30,8 +26,12 @@ public:
     // A temporary object for a context owned elsewhere (freed at idle time).
     static CDC* FromHandle(HDC hDC);
 
+    // Takes ownership of a context; FALSE (and a line on the debug output)
+    // when this object already holds one.
     BOOL Attach(HDC hDC);
     HDC Detach();
+    // A memory context compatible with pDC (the screen when null); refused,
+    // before anything is made, while this object holds a context.
     BOOL CreateCompatibleDC(CDC* pDC);
     BOOL DeleteDC();
 
@@ -102,4 +102,22 @@ public:
 
 protected:
     HWND m_hWnd;
+};
+
+// A memory context with a bitmap of its own selected into it for its whole
+// life: a snapshot to copy from, or a canvas. When it goes, the bitmap is
+// selected out again and deleted, then the context.
+class AFX_API CBitmapDC : public CDC {
+public:
+    CBitmapDC();
+    ~CBitmapDC() override;
+
+    // Makes the context and a bitmap of the given size, both compatible with
+    // pDC (a context, never null), in that order, and selects the bitmap. FALSE when either cannot
+    // be made; a context made without its bitmap is kept.
+    BOOL Create(CDC* pDC, int nWidth, int nHeight);
+
+private:
+    CBitmap m_bitmap;
+    HGDIOBJ m_hReplaced = nullptr; // the context's own bitmap, put back at the end
 };

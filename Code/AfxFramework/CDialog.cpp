@@ -1,6 +1,8 @@
 #include "CDialog.h"
 
 #include "AfxGlobals.h"
+#include "AfxModuleState.h"
+#include "AfxTrace.h"
 #include "CDataExchange.h"
 #include "CWinThread.h"
 
@@ -100,6 +102,10 @@ INT_PTR CDialog::DoModal()
     m_bContinueModal = TRUE;
     AfxHookWindowCreate(this);
     HWND hWnd = ::CreateDialogIndirectParamA(hInst, lpTemplate, hWndOwner, &AfxDlgProc, 0);
+    if (!hWnd)
+        AfxTrace("CDialog::DoModal: the dialog of template %s could not be created (error %lu; a "
+                 "control of a class that is not registered?)",
+                 static_cast<const char*>(AfxNameText(m_lpszTemplateName)), ::GetLastError());
     AfxUnhookWindowCreate();
     if (hWnd && m_hWnd == hWnd && m_bContinueModal)
         RunModalLoop();

@@ -4,8 +4,9 @@
 // AfxFindResourceHandle searches the executable, then every module in the
 // chain (the one added last first), then the framework library. A UI module
 // built with the SDK never makes one of these itself: the SDK's CMake target
-// compiles a static one into every module, so the module joins the chain
-// when it is loaded and leaves it when it is unloaded.
+// links a static one into every module exactly once (its "resource link"), so
+// the module joins the chain when it is loaded and leaves it when it is
+// unloaded.
 #pragma once
 
 #include "AfxApi.h"
@@ -21,6 +22,6 @@ public:
     HINSTANCE m_hResource;
 
 private:
-    friend HINSTANCE AfxFindResourceInChain(LPCSTR lpszName, LPCSTR lpszType);
-    CDynLinkLibrary* m_pNextDLL = nullptr;
+    friend struct AfxResourceChain;
+    CDynLinkLibrary* m_pNextDLL = nullptr; // the module that joined before this one
 };

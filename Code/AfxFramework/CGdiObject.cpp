@@ -1,5 +1,6 @@
 #include "CGdiObject.h"
 
+#include "AfxHandleOwner.h"
 #include "AfxThreadState.h"
 #include "CDC.h"
 
@@ -39,25 +40,11 @@ CGdiObject* CGdiObject::FromHandle(HGDIOBJ hObject)
 
 BOOL CGdiObject::Attach(HGDIOBJ hObject)
 {
-    if (!hObject || m_hObject)
-        return FALSE;
-    m_hObject = hObject;
-    return TRUE;
+    return AfxAttachHandle(m_hObject, hObject, "CGdiObject::Attach");
 }
 
-HGDIOBJ CGdiObject::Detach()
-{
-    HGDIOBJ hObject = m_hObject;
-    m_hObject = nullptr;
-    return hObject;
-}
-
-BOOL CGdiObject::DeleteObject()
-{
-    if (!m_hObject)
-        return FALSE;
-    return ::DeleteObject(Detach());
-}
+HGDIOBJ CGdiObject::Detach() { return AfxDetachHandle(m_hObject); }
+BOOL CGdiObject::DeleteObject() { return m_hObject ? ::DeleteObject(Detach()) : FALSE; }
 
 int CGdiObject::GetObject(int nCount, LPVOID lpObject) const
 {
@@ -74,7 +61,8 @@ CBitmap* CBitmap::FromHandle(HBITMAP hBitmap)
 
 BOOL CBitmap::CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight)
 {
-    return Attach(::CreateCompatibleBitmap(pDC->m_hDC, nWidth, nHeight));
+    return AfxCreateHandle(m_hObject, "CBitmap::CreateCompatibleBitmap",
+                           [&] { return ::CreateCompatibleBitmap(pDC->m_hDC, nWidth, nHeight); });
 }
 
 int CBitmap::GetBitmap(BITMAP* pBitMap) const { return GetObject(sizeof(BITMAP), pBitMap); }
@@ -86,7 +74,8 @@ CFont* CFont::FromHandle(HFONT hFont) { return static_cast<CFont*>(CGdiObject::F
 
 BOOL CFont::CreateFontIndirect(const LOGFONTA* lpLogFont)
 {
-    return Attach(::CreateFontIndirectA(lpLogFont));
+    return AfxCreateHandle(m_hObject, "CFont::CreateFontIndirect",
+                           [&] { return ::CreateFontIndirectA(lpLogFont); });
 }
 
 int CFont::GetLogFont(LOGFONTA* pLogFont) const { return GetObject(sizeof(LOGFONTA), pLogFont); }
@@ -100,7 +89,11 @@ CBrush* CBrush::FromHandle(HBRUSH hBrush)
     return static_cast<CBrush*>(CGdiObject::FromHandle(hBrush));
 }
 
-BOOL CBrush::CreateSolidBrush(COLORREF crColor) { return Attach(::CreateSolidBrush(crColor)); }
+BOOL CBrush::CreateSolidBrush(COLORREF crColor)
+{
+    return AfxCreateHandle(m_hObject, "CBrush::CreateSolidBrush",
+                           [&] { return ::CreateSolidBrush(crColor); });
+}
 
 CPen::CPen() = default;
 CPen::CPen(int nPenStyle, int nWidth, COLORREF crColor) { CreatePen(nPenStyle, nWidth, crColor); }
@@ -110,5 +103,6 @@ CPen* CPen::FromHandle(HPEN hPen) { return static_cast<CPen*>(CGdiObject::FromHa
 
 BOOL CPen::CreatePen(int nPenStyle, int nWidth, COLORREF crColor)
 {
-    return Attach(::CreatePen(nPenStyle, nWidth, crColor));
+    return AfxCreateHandle(m_hObject, "CPen::CreatePen",
+                           [&] { return ::CreatePen(nPenStyle, nWidth, crColor); });
 }

@@ -10,8 +10,6 @@
 
 class CCommandLineInfo;
 
-enum AFX_HELP_TYPE { afxWinHelp = 0, afxHTMLHelp = 1 };
-
 class AFX_API CWinApp : public CWinThread {
 public:
     // lpszAppName null: the application name is the executable's name.
@@ -25,8 +23,7 @@ public:
     int m_nCmdShow = SW_SHOWDEFAULT; // the show command the process was started with
     LPCSTR m_pszAppName = nullptr;   // the application's name
     LPCSTR m_pszExeName = nullptr;   // the executable's file name, no folder or extension
-    AFX_HELP_TYPE m_eHelpType = afxWinHelp;
-    HGLOBAL m_hDevMode = nullptr; // printer set-up; this framework sets up no printer
+    HGLOBAL m_hDevMode = nullptr;    // printer set-up; this framework sets up no printer
     HGLOBAL m_hDevNames = nullptr;
     DWORD m_dwRestartManagerSupportFlags = 0;
 

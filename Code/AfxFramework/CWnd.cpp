@@ -1,6 +1,8 @@
 #include "CWnd.h"
 
 #include "AfxGlobals.h"
+#include "AfxHandleOwner.h"
+#include "AfxModuleState.h"
 #include "AfxThreadState.h"
 #include "AfxWindowMap.h"
 #include "CDC.h"
@@ -20,10 +22,7 @@ CWnd::~CWnd()
     // outlive the object its messages are routed to.
     if (m_hWnd && AfxLookupPermanentWnd(m_hWnd) == this)
         DestroyWindow();
-    if (m_hWnd) {
-        AfxRemovePermanentWnd(m_hWnd);
-        m_hWnd = nullptr;
-    }
+    Detach();
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) { return AfxLookupPermanentWnd(hWnd); }
@@ -51,8 +50,12 @@ void CWnd::DeleteTempMap()
 
 BOOL CWnd::Attach(HWND hWndNew)
 {
-    if (!hWndNew || m_hWnd || AfxLookupPermanentWnd(hWndNew))
+    if (!hWndNew || !AfxOwnerIsFree(m_hWnd, "CWnd::Attach"))
         return FALSE;
+    if (AfxLookupPermanentWnd(hWndNew)) {
+        AfxTrace("CWnd::Attach: window %p already belongs to another object", hWndNew);
+        return FALSE;
+    }
     AfxGetThreadState()->tempWindows.Forget(hWndNew);
     AfxAddPermanentWnd(hWndNew, this);
     m_hWnd = hWndNew;
@@ -61,16 +64,14 @@ BOOL CWnd::Attach(HWND hWndNew)
 
 HWND CWnd::Detach()
 {
-    HWND hWnd = m_hWnd;
-    if (hWnd)
-        AfxRemovePermanentWnd(hWnd);
-    m_hWnd = nullptr;
-    return hWnd;
+    if (m_hWnd)
+        AfxRemovePermanentWnd(m_hWnd);
+    return AfxDetachHandle(m_hWnd);
 }
 
-BOOL CWnd::SubclassWindow(HWND hWnd)
+BOOL CWnd::AttachAndRoute(HWND hWnd)
 {
-    if (!::IsWindow(hWnd) || !Attach(hWnd))
+    if (!Attach(hWnd))
         return FALSE;
     PreSubclassWindow();
     auto pfnOld = reinterpret_cast<WNDPROC>(
@@ -79,6 +80,20 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
         m_pfnSuper = pfnOld;
     return TRUE;
 }
+
+void CWnd::DetachDestroyed()
+{
+    // Hand the window back to its own procedure, unless another one has
+    // routed it elsewhere since.
+    if (m_pfnSuper &&
+        reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC)) == &AfxWndProc)
+        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    m_pfnSuper = nullptr;
+    Detach();
+    PostNcDestroy();
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd) { return ::IsWindow(hWnd) && AttachAndRoute(hWnd); }
 
 BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
 {
@@ -98,6 +113,9 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
                     int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu,
                     LPVOID lpParam)
 {
+    // The new window could never be bound to this object.
+    if (!AfxOwnerIsFree(m_hWnd, "CWnd::CreateEx"))
+        return FALSE;
     CREATESTRUCTA cs = {};
     cs.dwExStyle = dwExStyle;
     cs.lpszClass = lpszClassName ? lpszClassName : AfxRegisterDefaultWndClass();
@@ -111,16 +129,24 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
     cs.hMenu = nIDorHMenu;
     cs.hInstance = AfxGetInstanceHandle();
     cs.lpCreateParams = lpParam;
-    if (!PreCreateWindow(cs))
+    if (!PreCreateWindow(cs)) {
+        AfxTrace("CWnd::CreateEx: PreCreateWindow refused the window");
         return FALSE;
+    }
 
     AfxHookWindowCreate(this);
     HWND hWnd =
         ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx,
                           cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+    DWORD dwError = ::GetLastError();
     AfxUnhookWindowCreate();
     // A failed creation may still have bound and then destroyed the window.
-    return hWnd && m_hWnd == hWnd;
+    if (hWnd && m_hWnd == hWnd)
+        return TRUE;
+    AfxTrace("CWnd::CreateEx: no window of class %s was created (error %lu; a class that is not "
+             "registered, a parent that is gone, or OnCreate returning -1)",
+             static_cast<const char*>(AfxNameText(cs.lpszClass)), dwError);
+    return FALSE;
 }
 
 BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
@@ -366,16 +392,8 @@ void CWnd::OnNcDestroy()
         ::PostQuitMessage(0);
         pThread->m_pMainWnd = nullptr;
     }
-
-    // Let the original procedure clean up, then hand the window back to it.
-    HWND hWnd = m_hWnd;
-    WNDPROC pfnOurs = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC));
-    Default();
-    if (m_pfnSuper && reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC)) == pfnOurs)
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-    m_pfnSuper = nullptr;
-    Detach();
-    PostNcDestroy();
+    Default(); // the original procedure cleans up first
+    DetachDestroyed();
 }
 
 LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
@@ -386,13 +404,8 @@ LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM l
     LRESULT lResult = pWnd->WindowProc(nMsg, wParam, lParam);
     // A handler that took WM_NCDESTROY without passing it on must not leave
     // the object bound to a dead window.
-    if (nMsg == WM_NCDESTROY && AfxLookupPermanentWnd(hWnd) == pWnd) {
-        if (pWnd->m_pfnSuper)
-            ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pWnd->m_pfnSuper));
-        pWnd->m_pfnSuper = nullptr;
-        pWnd->Detach();
-        pWnd->PostNcDestroy();
-    }
+    if (nMsg == WM_NCDESTROY && AfxLookupPermanentWnd(hWnd) == pWnd)
+        pWnd->DetachDestroyed();
     pState->lastSentMsg = previous;
     return lResult;
 }
@@ -412,13 +425,7 @@ LRESULT CALLBACK AfxCbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam)
         HWND hWnd = reinterpret_cast<HWND>(wParam);
         CWnd* pWndInit = pState->pWndInit;
         pState->pWndInit = nullptr;
-        if (pWndInit->Attach(hWnd)) {
-            pWndInit->PreSubclassWindow();
-            auto pfnOld = reinterpret_cast<WNDPROC>(
-                ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
-            if (pfnOld != &AfxWndProc)
-                pWndInit->m_pfnSuper = pfnOld;
-        }
+        pWndInit->AttachAndRoute(hWnd);
     }
     return ::CallNextHookEx(pState->hHookCbt, nCode, wParam, lParam);
 }

@@ -34,6 +34,9 @@ public:
     // Frees this thread's temporary window, device context and GDI objects.
     static void DeleteTempMap();
 
+    // Binds the object to a window without routing its messages here; FALSE
+    // (and a line on the debug output) when the object already has a window
+    // or the window already has an object.
     BOOL Attach(HWND hWndNew);
     HWND Detach();
     // Binds the object to an existing window and routes its messages here.
@@ -41,6 +44,8 @@ public:
     BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
     HWND UnsubclassWindow();
 
+    // FALSE, with the reason on the debug output, when no window was made
+    // (or when the object already has one).
     BOOL CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle,
                   int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu,
                   LPVOID lpParam = nullptr);
@@ -138,6 +143,13 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // Binds the object to the window and routes the window's messages here;
+    // its procedure before that is kept for Default.
+    BOOL AttachAndRoute(HWND hWnd);
+    // After WM_NCDESTROY: gives the window back to its own procedure,
+    // unbinds the object and calls PostNcDestroy.
+    void DetachDestroyed();
+
     friend LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
     friend LRESULT CALLBACK AfxCbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam);
 };

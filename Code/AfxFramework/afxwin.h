@@ -3,6 +3,8 @@
 
 #include "AfxApi.h"
 #include "AfxGlobals.h"
+#include "AfxHandleOwner.h"
+#include "AfxTrace.h"
 #include "CObject.h"
 #include "CString.h"
 #include "CPoint.h"
@@ -14,6 +16,7 @@
 #include "CCommandLineInfo.h"
 #include "CGdiObject.h"
 #include "CDC.h"
+#include "CSelectGuard.h"
 #include "CButton.h"
 #include "CDataExchange.h"
 #include "CDialog.h"

@@ -21,12 +21,6 @@ const int kHoverCycles = 10000;
 const int kTimedRepaints = 2000;
 const int kButtonId = 100;
 
-// Opens the state, to paint every look.
-class BenchButton : public CTransParentButton {
-public:
-    void SetState(int nState) { m_nState = nState; }
-};
-
 // A parent the button snapshots: a gradient, so the copy has work to do.
 class GradientParent : public CWnd {
 protected:
@@ -80,17 +74,32 @@ bool Report(const char* pszName, long nGrowth)
     return bPass;
 }
 
-void PaintEveryState(BenchButton& button, int nRound)
-{
-    button.SetState(nRound % 4);
-    button.RedrawButton();
-}
-
 // One pass of hover: a movement starts it, a tick with the pointer away ends it.
-void HoverOnce(BenchButton& button)
+void HoverOnce(CTransParentButton& button)
 {
     button.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
     button.SendMessage(WM_TIMER, 1);
+}
+
+// Each look in turn, through the messages that lead to it: hover, normal,
+// pressed, released. The standard button takes the capture and the focus on
+// the press and lets them go again on the release.
+void PaintEveryState(CTransParentButton& button, int nRound)
+{
+    switch (nRound % 4) {
+    case 0:
+        button.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+        break;
+    case 1:
+        button.SendMessage(WM_TIMER, 1);
+        break;
+    case 2:
+        button.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+        break;
+    default:
+        button.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+        break;
+    }
 }
 
 } // namespace
@@ -109,7 +118,7 @@ int main()
         return 2;
     }
     parent.UpdateWindow();
-    BenchButton button;
+    CTransParentButton button;
     HWND hWndButton = ::CreateWindowExA(
         0, "BUTTON", "QUAVPLUS", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 20, 20, 180, 64,
         parent.m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kButtonId)),
@@ -124,9 +133,12 @@ int main()
         PaintEveryState(button, i);
     HoverOnce(button);
 
+    // Timed as before: the normal look, without the focus the presses gave.
+    HoverOnce(button);
+    ::SetFocus(parent.m_hWnd);
+    Pump();
     LARGE_INTEGER frequency, start, end;
     ::QueryPerformanceFrequency(&frequency);
-    button.SetState(CTransParentButton::Normal);
     ::QueryPerformanceCounter(&start);
     for (int i = 0; i < kTimedRepaints; ++i)
         button.RedrawButton();

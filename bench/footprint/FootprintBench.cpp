@@ -15,11 +15,8 @@
 #include <psapi.h>
 
 #include "GuiObjectCounter.h"
-#include "InstanceGuard.h"
 #include "TestFiles.h"
 #include "launch/LaunchScreenDlg.h"
-
-CInstanceGuard theInstanceGuard("QuavFootprintBench");
 
 namespace {
 
@@ -120,6 +117,12 @@ protected:
         return TRUE;
     }
 
+    CTransParentButton& Button(int nId)
+    {
+        return *static_cast<CTransParentButton*>(
+            CWnd::FromHandlePermanent(::GetDlgItem(m_hWnd, nId)));
+    }
+
     void PaintScreenOnce()
     {
         ::RedrawWindow(m_hWnd, nullptr, nullptr,
@@ -133,11 +136,11 @@ protected:
         Pump();
         for (int i = 0; i < 20; ++i) {
             PaintScreenOnce();
-            m_btnLxModule.RedrawButton();
+            Button(IDC_LX_MODULE).RedrawButton();
         }
         before = Measure();
         for (int i = 0; i < kButtonRepaints; ++i)
-            (i % 2 ? m_btnLxModule : m_btnDefaultModule).RedrawButton();
+            Button(i % 2 ? IDC_LX_MODULE : IDC_DEFAULT_MODULE).RedrawButton();
         for (int i = 0; i < kScreenPaints; ++i)
             PaintScreenOnce();
         after = Measure();

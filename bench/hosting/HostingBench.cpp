@@ -7,7 +7,10 @@
 //            posted message costs from 50 to several hundred microseconds,
 //            so this sees work of that order added per message (another
 //            trip through the queue, a module loaded anew), never the hook's
-//            own fraction of a microsecond: HookBench measures that.
+//            own fraction of a microsecond: that is what
+//   hook     the launcher's pre-translation against the framework's, timed
+//            by the benchmark module inside one launcher run, in process
+//            with no message queue (--hook-batches alternating batches).
 // Each side runs --runs times (at least 15), the two sides alternating. The
 // times are medians; a ratio is the median of the ratios of runs made one
 // right after the other, which a shared machine's load (other builds come
@@ -16,7 +19,7 @@
 // from one run to the next, so 15 pairs leave the ratio wandering by a
 // fifth. Prints "name value target PASS|FAIL" lines.
 //
-//   HostingBench FOLDER [--runs N] [--startup-runs N] [--messages N]
+//   HostingBench FOLDER [--runs N] [--startup-runs N] [--messages N] [--hook-batches N]
 // FOLDER holds QUAVPlusKDS.exe, MinimalHost.exe, LoopHost.exe, the framework
 // library and the benchmark module as QuavPlusUI.dll.
 #include <windows.h>
@@ -32,9 +35,10 @@ namespace {
 
 std::string g_folder;
 
-// Runs one program of the folder to its end and returns the figure the
-// benchmark module wrote, or a negative number on failure.
-double RunOnce(const char* pszProgram, const char* pszMode)
+// Runs one program of the folder to its end and returns the first figure the
+// benchmark module wrote (the second, when asked, into *pSecond), or a
+// negative number on failure.
+double RunOnce(const char* pszProgram, const char* pszMode, double* pSecond = nullptr)
 {
     std::string out = g_folder + "\\bench-result.txt";
     DeleteFileA(out.c_str());
@@ -55,7 +59,7 @@ double RunOnce(const char* pszProgram, const char* pszMode)
     CloseHandle(pi.hProcess);
     double value = -1;
     if (FILE* f = fopen(out.c_str(), "rb")) {
-        if (fscanf(f, "%lf", &value) != 1)
+        if (fscanf(f, "%lf", &value) != 1 || (pSecond && fscanf(f, "%lf", pSecond) != 1))
             value = -1;
         fclose(f);
     }
@@ -130,6 +134,7 @@ int main(int argc, char** argv)
     int nRuns = 15;
     int nStartupRuns = 101;
     long nMessages = 5000;
+    const char* pszHookBatches = "101";
     for (int i = 2; i + 1 < argc; i += 2) {
         if (strcmp(argv[i], "--runs") == 0)
             nRuns = std::max(15, atoi(argv[i + 1]));
@@ -137,10 +142,23 @@ int main(int argc, char** argv)
             nStartupRuns = std::max(15, atoi(argv[i + 1]));
         else if (strcmp(argv[i], "--messages") == 0)
             nMessages = atol(argv[i + 1]);
+        else if (strcmp(argv[i], "--hook-batches") == 0)
+            pszHookBatches = argv[i + 1];
     }
     char szMessages[32];
     sprintf(szMessages, "%ld", nMessages);
     SetEnvironmentVariableA("QUAV_BENCH_MESSAGES", szMessages);
+
+    SetEnvironmentVariableA("QUAV_BENCH_BATCHES", pszHookBatches);
+    double hookBaseNs = 0;
+    double hookNs = RunOnce("QUAVPlusKDS.exe", "hook", &hookBaseNs);
+    if (hookNs < 0)
+        fprintf(stderr, "HostingBench: the hook run failed\n");
+    PrintInfo("hook_ns", hookNs);
+    PrintInfo("hook_base_ns", hookBaseNs);
+    printf("hook_ratio %.3f - INFO\n", hookBaseNs > 0 ? hookNs / hookBaseNs : 0);
+    printf("hook_extra_ns %.1f 1000 %s\n", hookNs - hookBaseNs,
+           hookNs >= 0 && hookNs - hookBaseNs <= 1000 ? "PASS" : "FAIL");
 
     SideBySide startup =
         Alternate("QUAVPlusKDS.exe", "MinimalHost.exe", "startup", std::max(nRuns, nStartupRuns));

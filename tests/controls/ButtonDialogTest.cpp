@@ -20,8 +20,8 @@ class ChooserDialog : public CDialog {
 public:
     ChooserDialog() : CDialog(IDD_TEST_CHOOSER) {}
 
-    ButtonProbe m_btnDefaultModule;
-    ButtonProbe m_btnLxModule;
+    CTransParentButton m_btnDefaultModule;
+    CTransParentButton m_btnLxModule;
     std::function<void(ChooserDialog&)> onShown;
     std::vector<int> clicks;
 
@@ -78,26 +78,35 @@ TEST(ButtonOnADialog, BoundByDataExchangeGivenIconsByIdAndClickedWithTheMouse)
     MovePointerAway();
     ChooserDialog dlg;
     dlg.onShown = [](ChooserDialog& self) {
-        for (ButtonProbe* pButton : {&self.m_btnDefaultModule, &self.m_btnLxModule}) {
+        for (CTransParentButton* pButton : {&self.m_btnDefaultModule, &self.m_btnLxModule}) {
             EXPECT_EQ(pButton, CWnd::FromHandlePermanent(pButton->m_hWnd));
             EXPECT_EQ(static_cast<DWORD>(BS_OWNERDRAW), pButton->GetStyle() & BS_TYPEMASK);
-            EXPECT_EQ(::LoadIconW(::GetModuleHandleA(nullptr), MAKEINTRESOURCEW(IDI_TEST_NORMAL)),
-                      pButton->m_hIconNormal);
-            EXPECT_EQ(::LoadIconW(::GetModuleHandleA(nullptr), MAKEINTRESOURCEW(IDI_TEST_ACTIVE)),
-                      pButton->m_hIconActive);
-            EXPECT_NE(nullptr, pButton->m_hIconNormal);
-            EXPECT_NE(pButton->m_hIconNormal, pButton->m_hIconActive);
-            EXPECT_TRUE(pButton->m_bBackgroundTaken);
-            // The dialog's paint requests reached the buttons: the normal icon shows.
-            EXPECT_EQ(32 * 32, CaptureClient(*pButton).CountOf(kNormalIconColour));
+            // The dialog's paint requests reached the buttons, over the
+            // snapshot of the dialog's face: the normal icon shows.
+            Image face = CaptureClient(*pButton);
+            EXPECT_EQ(32 * 32, face.CountOf(kNormalIconColour));
+            EXPECT_EQ(0, face.CountOf(kActiveIconColour));
+            EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), face.At(3, 3));
         }
-        // The first tab stop has the focus, and its owner-draw request said so.
-        EXPECT_TRUE(self.m_btnLxModule.m_bFocus);
-        EXPECT_FALSE(self.m_btnDefaultModule.m_bFocus);
+        // The first tab stop has the focus, and its owner-draw request said
+        // so: a focus rectangle 2 pixels inside (dotted, so some pixels).
+        auto focusMarks = [](CWnd& button) {
+            Image face = CaptureClient(button);
+            int nMarks = 0;
+            for (int x = 2; x < face.width - 2; ++x)
+                nMarks += face.At(x, 2) != ::GetSysColor(COLOR_BTNFACE);
+            return nMarks;
+        };
+        EXPECT_GT(focusMarks(self.m_btnLxModule), 0);
+        EXPECT_EQ(0, focusMarks(self.m_btnDefaultModule));
 
+        // Hovered, the active icon shows.
         CRect rc;
         self.m_btnLxModule.GetWindowRect(&rc);
         MovePointer(rc.CenterPoint());
+        EXPECT_TRUE(PumpUntil([&] {
+            return CaptureClient(self.m_btnLxModule).CountOf(kActiveIconColour) == 32 * 32;
+        }));
         PressLeftButton();
         ReleaseLeftButton();
     };

@@ -39,8 +39,7 @@ protected:
 
     Image Paint(int nState)
     {
-        host.button.m_nState = nState;
-        host.button.RedrawButton();
+        host.Enter(nState);
         return CaptureClient(host.button);
     }
 
@@ -80,7 +79,6 @@ TEST_F(ButtonLayout, IconLeftPutsTheIconAtTheMarginAndCentresTheCaptionRightOfIt
         Image image = Paint(look.nState);
         ExpectIconAt(image, look.clrIcon, xIcon + look.nOffset, yIcon + look.nOffset);
         ExpectCaptionAt(image, look.clrText, xText + look.nOffset, yText + look.nOffset);
-        EXPECT_EQ(look.clrText, host.button.m_clrCurrentText);
     }
 }
 
@@ -118,7 +116,8 @@ TEST_F(ButtonLayout, MarginSettersMoveIconAndCaptionAtOnce)
                     3 + cyIcon + (kButtonHeight - text.extent.cy - 3 - cyIcon) / 2);
 
     host.button.SetAlign(7); // no such arrangement: ignored
-    EXPECT_EQ(CTransParentButton::IconAbove, host.button.m_nAlign);
+    host.button.RedrawButton();
+    ExpectSameImage(image, CaptureClient(host.button), "after an unknown arrangement");
 }
 
 TEST_F(ButtonLayout, WithoutIconsTheCaptionIsCentredInBothArrangements)
@@ -191,8 +190,7 @@ TEST_F(ButtonLayout, DisabledShowsOnlyTheEmbossedNormalIconAndCaptionOverTheBack
 
     // Pressed (only by a message sent to the disabled button), the embossed
     // icon moves one pixel right and down; the disabled caption stays.
-    host.button.m_nState = CTransParentButton::Pressed;
-    host.button.RedrawButton();
+    host.SendUnseen(WM_LBUTTONDOWN);
     Image pressed = CaptureClient(host.button);
     Image background = PatternUnderButton();
     Image expected = disabled;
@@ -211,7 +209,7 @@ TEST_F(ButtonLayout, ColourSettersRepaintTheCaptionAtOnce)
 {
     host.button.SetNormalTextColor(RGB(60, 61, 62));
     EXPECT_GT(CaptureClient(host.button).CountOf(RGB(60, 61, 62)), 0);
-    host.button.m_nState = CTransParentButton::Hover;
+    host.Enter(CTransParentButton::Hover);
     host.button.SetHoverTextColor(RGB(70, 71, 72));
     EXPECT_GT(CaptureClient(host.button).CountOf(RGB(70, 71, 72)), 0);
 }

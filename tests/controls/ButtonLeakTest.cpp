@@ -17,7 +17,8 @@ void PaintEveryLook(ButtonHost& host)
         for (UINT nItemState : {0u, UINT(ODS_FOCUS), UINT(ODS_DISABLED | ODS_FOCUS)}) {
             for (int nState = CTransParentButton::Hover; nState <= CTransParentButton::Pressed;
                  ++nState) {
-                host.button.m_nState = nState;
+                host.SendDrawItem(0);
+                host.Enter(nState);
                 host.SendDrawItem(nItemState);
             }
         }
@@ -103,7 +104,6 @@ TEST(ButtonLeaks, AButtonTakesItsSnapshotAndItsCursorAlongWhenItGoes)
         host.button.SetIcons(IDI_TEST_NORMAL, IDI_TEST_ACTIVE);
         EXPECT_TRUE(host.button.SetBtnCursor(IDC_TEST_POINTER));
         host.button.RedrawButton();
-        ASSERT_TRUE(host.button.m_bBackgroundTaken);
     }
     GuiCounts after = CountNow();
     EXPECT_EQ(before.nGdi, after.nGdi);

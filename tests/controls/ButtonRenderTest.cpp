@@ -86,8 +86,7 @@ protected:
 
     Image Paint(int nState)
     {
-        host.button.m_nState = nState;
-        host.button.RedrawButton();
+        host.Enter(nState);
         return CaptureClient(host.button);
     }
 
@@ -156,7 +155,7 @@ TEST_F(ButtonRendering, BevelLookInEveryStateAndWhenDisabled)
         ExpectSameImage(ExpectedBevelLook(nState), Paint(nState), StateName(nState));
     }
     // Disabled, the bevel look stays: the state is Normal again.
-    host.button.m_nState = CTransParentButton::Pressed;
+    host.Enter(CTransParentButton::Pressed);
     host.SendDrawItem(ODS_DISABLED);
     ExpectSameImage(ExpectedBevelLook(CTransParentButton::Normal), CaptureClient(host.button),
                     "disabled");
@@ -166,7 +165,7 @@ TEST_F(ButtonRendering, HighlightLookFocusRectangleRunsTwoPixelsInside)
 {
     for (int nState : kStates) {
         SCOPED_TRACE(StateName(nState));
-        host.button.m_nState = nState;
+        host.Enter(nState);
         host.SendDrawItem(ODS_FOCUS);
         ExpectDottedOutline(ExpectedHighlightLook(nState, PatternUnderButton()),
                             CaptureClient(host.button), Inset(2));
@@ -178,7 +177,7 @@ TEST_F(ButtonRendering, BevelLookFocusMarksAndFocusRectangleFourPixelsInside)
     host.button.SetHighlightLook(false);
     for (int nState : kStates) {
         SCOPED_TRACE(StateName(nState));
-        host.button.m_nState = nState;
+        host.Enter(nState);
         host.SendDrawItem(ODS_FOCUS);
         Image expected = ExpectedBevelLook(nState);
         BevelFocusMarks(expected);

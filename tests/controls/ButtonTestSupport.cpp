@@ -9,10 +9,13 @@
 namespace {
 
 WNDPROC g_pfnStandardButtonProc = nullptr;
+UINT g_nUnseenMessage = 0; // kept from the standard button while it is being sent
 
 // Sits between the framework and the standard button's procedure.
 LRESULT CALLBACK RecordingButtonProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == g_nUnseenMessage)
+        return 0;
     PassedOnLog().push_back({message, wParam, lParam});
     return ::CallWindowProcA(g_pfnStandardButtonProc, hWnd, message, wParam, lParam);
 }
@@ -126,6 +129,40 @@ void ButtonHost::Show()
     button.ShowWindow(SW_SHOWNA);
     button.UpdateWindow();
     PumpMessages(20);
+}
+
+void ButtonHost::SendUnseen(UINT message, WPARAM wParam)
+{
+    g_nUnseenMessage = message;
+    button.SendMessage(message, wParam, MAKELPARAM(20, 20));
+    g_nUnseenMessage = 0;
+}
+
+void ButtonHost::Enter(int nState)
+{
+    // A movement starts hover tracking unless it runs; a tick with the
+    // pointer away then ends it: Normal, tracking off.
+    SendUnseen(WM_MOUSEMOVE);
+    SendUnseen(WM_TIMER, 1);
+    if (nState == CTransParentButton::Hover)
+        SendUnseen(WM_MOUSEMOVE);
+    else if (nState == CTransParentButton::Pressed)
+        SendUnseen(WM_LBUTTONDOWN);
+    else if (nState == CTransParentButton::Released)
+        SendUnseen(WM_LBUTTONUP);
+}
+
+ButtonHost::Look ButtonHost::ShownLook() const
+{
+    // The top edge's second pixel, and the face just inside the edge, where
+    // neither the icon nor the focus rectangle reaches.
+    Image image = CaptureClient(button);
+    COLORREF clrEdge = image.At(1, 0);
+    if (clrEdge == ::GetSysColor(COLOR_BTNSHADOW))
+        return Look::Pressed;
+    if (clrEdge != ::GetSysColor(COLOR_BTNHIGHLIGHT))
+        return Look::NoEdge;
+    return image.At(1, 1) == kHighlightFill ? Look::Lit : Look::Normal;
 }
 
 void ButtonHost::SendDrawItem(UINT nItemState)

@@ -1,7 +1,8 @@
 // What the transparent-button tests share: a parent that paints a known
 // pattern, a button bound to a standard push button the way a dialog binds
-// it, a record of what reaches the standard button's own procedure, real
-// pointer input, and pixels read back from the screen.
+// it, a record of what reaches the standard button's own procedure, the
+// button's states entered through its messages and read back from the
+// screen, real pointer input, and pixels read back from the screen.
 #pragma once
 
 #include <afxwin.h>
@@ -12,30 +13,6 @@
 #include <vector>
 
 #include "controls/TransParentButton.h"
-
-// The button with its state open to the tests.
-class ButtonProbe : public CTransParentButton {
-public:
-    using CTransParentButton::DrawItem;
-    using CTransParentButton::m_bBackgroundTaken;
-    using CTransParentButton::m_bEnabled;
-    using CTransParentButton::m_bFocus;
-    using CTransParentButton::m_bHasIcon;
-    using CTransParentButton::m_bHighlightLook;
-    using CTransParentButton::m_bHover;
-    using CTransParentButton::m_bTransparent;
-    using CTransParentButton::m_clrCurrentText;
-    using CTransParentButton::m_clrHoverText;
-    using CTransParentButton::m_clrNormalText;
-    using CTransParentButton::m_dcBackground;
-    using CTransParentButton::m_hCursor;
-    using CTransParentButton::m_hIconActive;
-    using CTransParentButton::m_hIconNormal;
-    using CTransParentButton::m_nAlign;
-    using CTransParentButton::m_nIconMarginLeft;
-    using CTransParentButton::m_nIconMarginTop;
-    using CTransParentButton::m_nState;
-};
 
 // Where things are on the screen: a borderless parent on top of every other
 // window, with the button in it.
@@ -74,7 +51,7 @@ protected:
 };
 
 // A message that reached the standard button's own procedure, i.e. one the
-// class passed on (or never handled).
+// class passed on (or never handled), unless it was sent unseen.
 struct PassedOn {
     UINT message;
     WPARAM wParam;
@@ -94,7 +71,7 @@ struct FontFolder {
 // the button's first erase has taken the parent's pattern.
 struct ButtonHost : FontFolder {
     PatternParent parent;
-    ButtonProbe button;
+    CTransParentButton button;
 
     // bShow false leaves the bound button hidden and unpainted.
     explicit ButtonHost(const char* pszCaption = "", bool bShow = true,
@@ -104,6 +81,16 @@ struct ButtonHost : FontFolder {
     ButtonHost& operator=(const ButtonHost&) = delete;
 
     void Show();
+    // Puts the enabled button, with the pointer away, into a visual state
+    // (Hover, Normal, Released or Pressed) through the messages that lead
+    // there, sent to it directly and kept from the standard button (which
+    // would take the capture and the focus); each change repaints at once.
+    void Enter(int nState);
+    // Sends one message to the button the same way.
+    void SendUnseen(UINT message, WPARAM wParam = 0);
+    // What the highlight look shows on the screen.
+    enum class Look { Normal, Lit, Pressed, NoEdge };
+    Look ShownLook() const;
     // Sends the parent the owner-draw request the standard button would.
     void SendDrawItem(UINT nItemState);
     // The button's window rectangle on the screen.

@@ -1,8 +1,11 @@
-// Device contexts and GDI objects: ownership of handles and the exact pixels
-// of the drawing helpers.
+// Device contexts, GDI objects and the other handle owners: ownership of
+// handles, selections, and the exact pixels of the drawing helpers.
 #include <afxwin.h>
 
 #include <gtest/gtest.h>
+
+#include "GuiObjectCounter.h"
+#include "TestFiles.h"
 
 namespace {
 
@@ -10,22 +13,19 @@ const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kA = RGB(10, 20, 30);
 const COLORREF kB = RGB(200, 100, 50);
 
-// A memory context with a white 32-bit bitmap selected.
+// A memory context with a white bitmap of the screen's kind.
 struct Canvas {
-    CDC dc;
-    CBitmap bitmap;
-    CBitmap* pOld = nullptr;
+    CBitmapDC dc;
     Canvas(int w, int h)
     {
         CClientDC screen(nullptr);
-        dc.CreateCompatibleDC(&screen);
-        bitmap.CreateCompatibleBitmap(&screen, w, h);
-        pOld = dc.SelectObject(&bitmap);
+        dc.Create(&screen, w, h);
         dc.FillSolidRect(0, 0, w, h, kWhite);
     }
-    ~Canvas() { dc.SelectObject(pOld); }
     COLORREF At(int x, int y) { return GetPixel(dc.m_hDC, x, y); }
 };
+
+HGDIOBJ Selected(const CDC& dc, UINT nType) { return GetCurrentObject(dc.m_hDC, nType); }
 
 } // namespace
 
@@ -40,6 +40,10 @@ TEST(Gdi, WrappersDeleteTheirHandlesWhenTheyGo)
         lf.lfHeight = -12;
         lstrcpyA(lf.lfFaceName, "Arial");
         ASSERT_TRUE(font.CreateFontIndirect(&lf));
+        LOGFONTA back = {};
+        EXPECT_NE(0, font.GetLogFont(&back));
+        EXPECT_EQ(-12, back.lfHeight);
+        EXPECT_STREQ("Arial", back.lfFaceName);
         CBitmap bitmap;
         CClientDC screen(nullptr);
         ASSERT_TRUE(bitmap.CreateCompatibleBitmap(&screen, 4, 4));
@@ -67,6 +71,81 @@ TEST(Gdi, DetachHandsTheHandleOverAndAttachTakesOne)
         EXPECT_FALSE(owner.Attach(h));
     }
     EXPECT_EQ(0u, GetObjectType(h));
+}
+
+TEST(Gdi, CreatingIntoAnOccupiedObjectIsRefusedBeforeAnythingIsMade)
+{
+    CClientDC screen(nullptr);
+    LOGFONTA lf = {};
+    lf.lfHeight = -12;
+    lstrcpyA(lf.lfFaceName, "Arial");
+    CBrush brush(RGB(1, 2, 3));
+    CPen pen(PS_SOLID, 1, RGB(4, 5, 6));
+    CFont font;
+    ASSERT_TRUE(font.CreateFontIndirect(&lf));
+    CBitmap bitmap;
+    ASSERT_TRUE(bitmap.CreateCompatibleBitmap(&screen, 4, 4));
+    CDC dc;
+    ASSERT_TRUE(dc.CreateCompatibleDC(&screen));
+    HGDIOBJ hBrush = brush.m_hObject;
+
+    long nBefore = CountGdiObjects().nObjects;
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_FALSE(brush.CreateSolidBrush(RGB(7, 8, 9)));
+        EXPECT_FALSE(pen.CreatePen(PS_SOLID, 2, RGB(7, 8, 9)));
+        EXPECT_FALSE(font.CreateFontIndirect(&lf));
+        EXPECT_FALSE(bitmap.CreateCompatibleBitmap(&screen, 8, 8));
+        EXPECT_FALSE(dc.CreateCompatibleDC(&screen));
+    }
+    EXPECT_EQ(nBefore, CountGdiObjects().nObjects);
+    EXPECT_EQ(hBrush, brush.m_hObject); // the object keeps what it held
+}
+
+TEST(Gdi, ASelectGuardSelectsForItsLifeAndPutsBackWhatItReplaced)
+{
+    Canvas canvas(4, 4);
+    HGDIOBJ hBefore = Selected(canvas.dc, OBJ_BRUSH);
+    CBrush red(RGB(255, 0, 0));
+    {
+        CSelectGuard select(canvas.dc, &red);
+        EXPECT_EQ(red.m_hObject, Selected(canvas.dc, OBJ_BRUSH));
+        CSelectGuard none(canvas.dc, static_cast<CGdiObject*>(nullptr)); // selects nothing
+        EXPECT_EQ(red.m_hObject, Selected(canvas.dc, OBJ_BRUSH));
+    }
+    EXPECT_EQ(hBefore, Selected(canvas.dc, OBJ_BRUSH));
+}
+
+TEST(HandleOwner, ReleasesWhatItHoldsTakesOneHandleAndHandsItOver)
+{
+    HMODULE hLibrary;
+    {
+        CScopedLibrary library(LoadLibraryA("DialogResourceModule.dll"));
+        hLibrary = library.Get();
+        ASSERT_NE(nullptr, hLibrary);
+        EXPECT_FALSE(library.Attach(GetModuleHandleA("kernel32.dll"))); // already holds one
+    }
+    EXPECT_EQ(nullptr, GetModuleHandleA("DialogResourceModule.dll"));
+
+    TempFolder folder;
+    std::string path = folder.File("owned.txt");
+    HANDLE hFile;
+    {
+        CScopedFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file.IsValid());
+        hFile = file.Get();
+    }
+    DWORD dwFlags = 0;
+    EXPECT_FALSE(GetHandleInformation(hFile, &dwFlags)); // closed
+
+    CScopedFileHandle missing(CreateFileA(folder.File("none\\x").c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(missing.IsValid()); // INVALID_HANDLE_VALUE is no handle
+    CScopedFileHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    HANDLE hEvent = event.Detach();
+    EXPECT_FALSE(event.IsValid());
+    EXPECT_TRUE(GetHandleInformation(hEvent, &dwFlags)); // handed over, still open
+    CloseHandle(hEvent);
 }
 
 TEST(Gdi, SelectObjectReturnsThePreviousObject)

@@ -2,6 +2,7 @@
 // reflection of owner-draw requests and the end of a window's life.
 #include <afxwin.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,42 @@ public:
         nLastItemState = lpDrawItemStruct->itemState;
     }
 };
+
+// Logs the window messages that have entries of their own in the map.
+class LifeWindow : public CWnd {
+public:
+    std::vector<std::string> log;
+    bool bRefuseCreation = false;
+
+protected:
+    int OnCreate(LPCREATESTRUCTA lpCreateStruct)
+    {
+        log.push_back(std::string("create ") + lpCreateStruct->lpszName);
+        return bRefuseCreation ? -1 : CWnd::OnCreate(lpCreateStruct);
+    }
+    void OnSize(UINT, int cx, int cy)
+    {
+        log.push_back("size " + std::to_string(cx) + "x" + std::to_string(cy));
+    }
+    void OnClose()
+    {
+        log.push_back("close");
+        CWnd::OnClose(); // the default destroys the window
+    }
+    void OnDestroy()
+    {
+        log.push_back("destroy");
+        CWnd::OnDestroy();
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(LifeWindow, CWnd)
+ON_WM_CREATE()
+ON_WM_SIZE()
+ON_WM_CLOSE()
+ON_WM_DESTROY()
+END_MESSAGE_MAP()
 
 void PumpPending()
 {
@@ -270,4 +307,117 @@ TEST(Wnd, OwnerDrawRequestsAreReflectedToTheControl)
     button.Invalidate();
     button.UpdateWindow();
     EXPECT_TRUE(button.nLastItemState & ODS_DISABLED);
+}
+
+// What the module guide offers of CWnd beyond the calls above, one row a
+// call, on a real parent with a real child.
+TEST(Wnd, TheOfferedCallsWorkOnRealWindows)
+{
+    DerivedWindow parent;
+    ASSERT_TRUE(parent.CreateEx(WS_EX_TOOLWINDOW, nullptr, "parent", WS_POPUP | WS_VISIBLE, 100,
+                                100, 200, 120, nullptr, nullptr));
+    const int kEditId = 310;
+    HWND hWndEdit =
+        CreateWindowExA(0, "EDIT", "child", WS_CHILD | WS_VISIBLE, 10, 10, 80, 20, parent.m_hWnd,
+                        reinterpret_cast<HMENU>(kEditId), nullptr, nullptr);
+    TextLoggingWindow child;
+    HICON hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    const struct {
+        const char* pszCall;
+        std::function<void()> check;
+    } rows[] = {
+        {"SubclassDlgItem",
+         [&] {
+             ASSERT_TRUE(child.SubclassDlgItem(kEditId, &parent));
+             EXPECT_EQ(hWndEdit, child.m_hWnd);
+             child.SetWindowText("routed");
+             EXPECT_EQ(std::vector<std::string>{"routed"}, child.log);
+             EXPECT_FALSE(CWnd().SubclassDlgItem(kEditId + 1, &parent)); // no such control
+         }},
+        {"GetExStyle", [&] { EXPECT_TRUE(parent.GetExStyle() & WS_EX_TOOLWINDOW); }},
+        {"MoveWindow",
+         [&] {
+             child.MoveWindow(5, 6, 40, 20);
+             CRect rc;
+             child.GetWindowRect(&rc);
+             CPoint topLeft = rc.TopLeft();
+             parent.ScreenToClient(&topLeft);
+             EXPECT_EQ(CPoint(5, 6), topLeft);
+             EXPECT_EQ(40, rc.Width());
+         }},
+        {"ScreenToClient",
+         [&] {
+             CPoint pt(3, 4);
+             child.ClientToScreen(&pt);
+             child.ScreenToClient(&pt);
+             EXPECT_EQ(CPoint(3, 4), pt);
+         }},
+        {"GetWindowTextLength", [&] { EXPECT_EQ(6, child.GetWindowTextLength()); }},
+        {"GetDlgCtrlID", [&] { EXPECT_EQ(kEditId, child.GetDlgCtrlID()); }},
+        {"GetParent", [&] { EXPECT_EQ(&parent, child.GetParent()); }},
+        {"GetTopLevelParent", [&] { EXPECT_EQ(&parent, child.GetTopLevelParent()); }},
+        {"IsChild",
+         [&] {
+             EXPECT_TRUE(parent.IsChild(&child));
+             EXPECT_FALSE(child.IsChild(&parent));
+         }},
+        {"SetIcon",
+         [&] {
+             EXPECT_EQ(nullptr, parent.SetIcon(hIcon, TRUE));
+             EXPECT_EQ(reinterpret_cast<LRESULT>(hIcon), parent.SendMessage(WM_GETICON, ICON_BIG));
+             EXPECT_EQ(hIcon, parent.SetIcon(nullptr, TRUE)); // the one it replaces
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pszCall);
+        row.check();
+    }
+}
+
+// The window messages with map entries of their own, sent by the system.
+TEST(Wnd, CreateSizeCloseAndDestroyReachTheirHandlers)
+{
+    LifeWindow wnd;
+    ASSERT_TRUE(wnd.CreateEx(0, nullptr, "life", WS_POPUP, 0, 0, 60, 40, nullptr, nullptr));
+    wnd.log.erase(wnd.log.begin() + 1, wnd.log.end()); // the system's first size, if any
+    wnd.MoveWindow(0, 0, 50, 30);
+    wnd.SendMessage(WM_CLOSE);
+    EXPECT_EQ((std::vector<std::string>{"create life", "size 50x30", "close", "destroy"}), wnd.log);
+    EXPECT_EQ(nullptr, wnd.m_hWnd);
+
+    LifeWindow refused; // OnCreate returning -1 stops the creation
+    refused.bRefuseCreation = true;
+    EXPECT_FALSE(refused.CreateEx(0, nullptr, "refused", WS_POPUP, 0, 0, 60, 40, nullptr, nullptr));
+    EXPECT_EQ(nullptr, refused.m_hWnd);
+}
+
+// What the guide offers of CButton, one row a call.
+TEST(Button, TheOfferedCallsWorkOnARealButton)
+{
+    DerivedWindow parent;
+    ASSERT_TRUE(parent.Create());
+    CButton button;
+    ASSERT_TRUE(button.Create("box", WS_VISIBLE | BS_CHECKBOX, CRect(5, 5, 60, 30), &parent, 401));
+    const struct {
+        const char* pszCall;
+        std::function<void()> check;
+    } rows[] = {
+        {"GetButtonStyle",
+         [&] { EXPECT_EQ(static_cast<UINT>(BS_CHECKBOX), button.GetButtonStyle()); }},
+        {"SetButtonStyle",
+         [&] {
+             button.SetButtonStyle(BS_RADIOBUTTON);
+             EXPECT_EQ(static_cast<UINT>(BS_RADIOBUTTON), button.GetButtonStyle());
+         }},
+        {"GetState",
+         [&] {
+             EXPECT_EQ(0u, button.GetState() & BST_PUSHED);
+             button.SetState(TRUE);
+             EXPECT_NE(0u, button.GetState() & BST_PUSHED);
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pszCall);
+        row.check();
+    }
 }

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # The module SDK as an author receives it. The zip from dist/packages is
-# unpacked into a temporary folder far from the source tree; the sample
-# module is built there on its own for x86 and x64 against the SDK; the
-# package must refuse a compiler of another thread model; and the x64 module
-# runs under the launcher from dist/x64, where its window and its About box
-# (from the module's own dialog template and string table) must appear.
+# unpacked into a temporary folder far from the source tree, with a space in
+# its name; the sample module is built there on its own, for x86 with the
+# SDK README's own command, for x64 like any module; a module whose code
+# reaches the framework only through a static library that links it
+# privately still gets its resource link; the package refuses a build
+# without a Windows toolchain and a compiler of another thread model, saying
+# why and what to do; and the x64 module runs under the launcher from
+# dist/x64, where its window and its About box (from the module's own dialog
+# template and string table) must appear. The packaging steps also take a
+# relative output folder.
 #
 # The x86 module is kept in build/sdk-sample-x86 for the static x86 checks.
 set -euo pipefail
@@ -12,11 +17,11 @@ source "$(dirname "$0")/../../tools/lib/common.sh"
 
 zips=("$DIST_ROOT"/packages/QUAVPlus-*-sdk.zip)
 [ ${#zips[@]} -eq 1 ] && [ -f "${zips[0]}" ] || die "expected one SDK zip in dist/packages"
-work=$(mktemp -d /tmp/quav-sdk-author.XXXXXX)
+work=$(mktemp -d "/tmp/quav sdk author.XXXXXX")
 cleanup() {
     stop_wineserver
     stop_display
-    rm -rf "$work"
+    rm -rf "$work" "${run:-}"
 }
 trap cleanup EXIT
 fail() {
@@ -28,44 +33,97 @@ fail() {
 [ "$(ls "$work")" = "$(basename "${zips[0]}" .zip)" ] || fail "the zip must hold one top folder"
 sdk="$work/$(basename "${zips[0]}" .zip)"
 
-build_sample() { # ARCH TOOLCHAIN [cmake arguments...]
-    local arch=$1 toolchain=$2
+configure() { # NAME SOURCE [cmake arguments...]: configures into $work/build-NAME
+    local name=$1 source=$2
     shift 2
-    cmake -S "$sdk/samples/SampleUIModule" -B "$work/build-$arch" -G Ninja \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$sdk/cmake/$toolchain" \
-        -DCMAKE_PREFIX_PATH="$sdk" "$@" >"$work/configure-$arch.log" 2>&1 &&
-        cmake --build "$work/build-$arch" >"$work/build-$arch.log" 2>&1
+    cmake -S "$source" -B "$work/build-$name" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_PREFIX_PATH="$sdk" "$@" >"$work/configure-$name.log" 2>&1
 }
-for arch in x86 x64; do
-    case $arch in
-        x86) toolchain=toolchain-i686-w64-mingw32.cmake objdump=i686-w64-mingw32-objdump ;;
-        x64) toolchain=toolchain-x86_64-w64-mingw32.cmake objdump=x86_64-w64-mingw32-objdump ;;
-    esac
-    build_sample $arch $toolchain ||
-        { cat "$work/configure-$arch.log" "$work/build-$arch.log" >&2 2>/dev/null; fail "the $arch sample did not build"; }
-    needs=$($objdump -p "$work/build-$arch/SampleUIModule.dll" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' |
+build() { # NAME SOURCE TOOLCHAIN
+    configure "$1" "$2" -DCMAKE_TOOLCHAIN_FILE="$sdk/cmake/$3" &&
+        cmake --build "$work/build-$1" >"$work/build-$1.log" 2>&1 ||
+        { cat "$work/configure-$1.log" "$work/build-$1.log" >&2 2>/dev/null; fail "$1 did not build"; }
+}
+# The log's words with its line breaks taken out: CMake wraps long messages.
+words_of() { tr -s ' \n' ' ' <"$work/configure-$1.log"; }
+needs_only_windows() { # DLL OBJDUMP
+    local needs
+    needs=$($2 -p "$1" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' |
         grep -vxE 'kernel32.dll|user32.dll|gdi32.dll|msvcrt.dll|afxframework.dll' || true)
-    [ -z "$needs" ] || fail "the $arch sample needs more than Windows and the framework: $needs"
-    log "sdk: the sample builds standalone for $arch"
-done
+    [ -z "$needs" ] || fail "$1 needs more than Windows and the framework: $needs"
+}
+
+# x86 with the command the SDK's README gives, run as it stands in the
+# unpacked folder (whose path has a space).
+command=$(sed -n '/^Build the sample/,$p' "$sdk/README.md" | sed -n 's/^    //p')
+[ -n "$command" ] || fail "the SDK README shows no command to build the sample"
+(cd "$sdk" && CMAKE_GENERATOR=Ninja bash -euc "$command") >"$work/readme-command.log" 2>&1 ||
+    { cat "$work/readme-command.log" >&2; fail "the SDK README's command did not build the sample"; }
+needs_only_windows "$sdk/build-x86/SampleUIModule.dll" i686-w64-mingw32-objdump
+log "sdk: the README's command builds the sample for x86 in a folder with a space in its path"
+build x64 "$sdk/samples/SampleUIModule" toolchain-x86_64-w64-mingw32.cmake
+needs_only_windows "$work/build-x64/SampleUIModule.dll" x86_64-w64-mingw32-objdump
+log "sdk: the sample builds standalone for x64"
 rm -rf "$BUILD_ROOT/sdk-sample-x86"
 mkdir -p "$BUILD_ROOT/sdk-sample-x86"
-cp "$work/build-x86/SampleUIModule.dll" "$BUILD_ROOT/sdk-sample-x86/"
+cp "$sdk/build-x86/SampleUIModule.dll" "$BUILD_ROOT/sdk-sample-x86/"
 
+# A module whose own code is a static library that links the framework
+# privately: the resource link must still go into the module, once.
+mkdir -p "$work/graph"
+cat >"$work/graph/CMakeLists.txt" <<'CMAKE'
+cmake_minimum_required(VERSION 3.20)
+project(GraphProbe LANGUAGES CXX)
+find_package(QuavPlusSDK CONFIG REQUIRED)
+add_library(ModuleCode STATIC code.cpp)
+target_link_libraries(ModuleCode PRIVATE QuavPlus::Framework)
+add_library(ViaPrivateStatic SHARED module.cpp)
+target_link_libraries(ViaPrivateStatic PRIVATE ModuleCode)
+set_target_properties(ViaPrivateStatic PROPERTIES PREFIX "")
+CMAKE
+echo '#include <afxwin.h>
+int ModuleLineLength() { CString s; s.LoadString(30100); return s.GetLength(); }' >"$work/graph/code.cpp"
+echo 'int ModuleLineLength();
+extern "C" __declspec(dllexport) int LineLength() { return ModuleLineLength(); }' >"$work/graph/module.cpp"
+build graph "$work/graph" toolchain-x86_64-w64-mingw32.cmake
+links=$(x86_64-w64-mingw32-objdump -t "$work/build-graph/ViaPrivateStatic.dll" |
+    grep -c ' afxModuleResourceLink$' || true)
+[ "$links" = 1 ] || fail "a module reaching the framework through a private static library has $links resource links"
+log "sdk: the resource link goes into a module once also through a static library"
+
+# No Windows toolchain at all: the package's message comes first and says
+# what to do, not CMake's about a missing resource compiler.
+if configure native "$sdk/samples/SampleUIModule"; then
+    fail "the package accepted a build that does not target Windows"
+fi
+words_of native | grep -q "QuavPlusSDK: this build does not target Windows with MinGW-w64 .*Configure with one of the toolchain files" &&
+    ! grep -q CMAKE_RC_COMPILER "$work/configure-native.log" ||
+    { cat "$work/configure-native.log" >&2; fail "no clear message for a build without a Windows toolchain"; }
 # The SDK's own x64 toolchain, but the compiler of the posix thread model.
 cat >"$sdk/cmake/toolchain-posix-threads.cmake" <<'CMAKE'
 include(${CMAKE_CURRENT_LIST_DIR}/toolchain-x86_64-w64-mingw32.cmake)
 set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
 CMAKE
-if build_sample posix toolchain-posix-threads.cmake; then
+if configure posix "$sdk/samples/SampleUIModule" \
+    -DCMAKE_TOOLCHAIN_FILE="$sdk/cmake/toolchain-posix-threads.cmake"; then
     fail "the package accepted a compiler with posix threads"
 fi
-grep -q "QuavPlusSDK: the x64 framework was built with" "$work/configure-posix.log" ||
-    { cat "$work/configure-posix.log" >&2; fail "no clear message for the wrong compiler"; }
-log "sdk: the package refuses a compiler of another thread model"
+words_of posix | grep -qE "QuavPlusSDK: the x64 framework was built with GNU [0-9.]+ \(win32 threads\), but this build uses [^ ]*-g\+\+-posix \(GNU [0-9.]+, posix threads\)\. .*Configure with one of the toolchain files" ||
+    { cat "$work/configure-posix.log" >&2; fail "no whole message for the wrong compiler"; }
+log "sdk: the package refuses a build without a Windows toolchain and a compiler of another thread model, and says why"
 
-run="$work/run"
-mkdir -p "$run"
+# The packaging steps write where a relative OUT_DIR says, from anywhere.
+version=$(basename "${zips[0]}" -sdk.zip)
+version=${version#QUAVPlus-}
+(cd "$work" && "$ROOT/packaging/sdk.sh" "$version" "relative out" >/dev/null 2>&1 &&
+    "$ROOT/packaging/symbols.sh" "$version" "relative out" >/dev/null) ||
+    fail "a packaging step failed with a relative OUT_DIR"
+for f in sdk symbols-x86 symbols-x64; do
+    [ -s "$work/relative out/QUAVPlus-$version-$f.zip" ] || fail "no $f zip in the relative OUT_DIR"
+done
+log "sdk: the packaging steps take a relative OUT_DIR"
+
+run=$(mktemp -d /tmp/quav-sdk-run.XXXXXX)
 cp "$DIST_ROOT"/x64/* "$run/"
 cp "$work/build-x64/SampleUIModule.dll" "$run/QuavPlusUI.dll"
 prepare_prefix "$BUILD_ROOT/x64/wineprefix"

@@ -3,12 +3,8 @@
 // the dialog then gives, and what the launcher's selection makes of it.
 #include <gtest/gtest.h>
 
-#include "InstanceGuard.h"
 #include "LaunchTestSupport.h"
 #include "QuavPlusApp.h"
-
-// The application code asks the process's guard; this test program has its own.
-CInstanceGuard theInstanceGuard("QuavLaunchScreenTestGuard");
 
 namespace {
 
@@ -33,9 +29,9 @@ protected:
 
     // Shows a launch screen, takes the step once it is on the screen, and
     // reports how it ended.
-    static Choice Choose(const std::function<void(LaunchScreenProbe&)>& step)
+    static Choice Choose(const std::function<void(CLaunchScreenDlg&)>& step)
     {
-        LaunchScreenProbe dlg;
+        CLaunchScreenDlg dlg;
         INT_PTR nResult = RunModal(dlg, [&](CDialog&) { step(dlg); });
         return {nResult, dlg.GetSelectedModule()};
     }
@@ -90,20 +86,20 @@ public:
 
 TEST_F(LaunchChoice, AClickOnEachButtonChoosesItsModule)
 {
-    Choice lx = Choose([](LaunchScreenProbe& dlg) { ClickAt(CentreOf(dlg.m_btnLxModule)); });
+    Choice lx = Choose([](CLaunchScreenDlg& dlg) { ClickAt(CentreOf(LxButton(dlg))); });
     EXPECT_EQ(IDOK, lx.nResult);
     EXPECT_STREQ("QUAVLXUI.dll", lx.strModule);
 
     MovePointerAway();
-    Choice plus = Choose([](LaunchScreenProbe& dlg) { ClickAt(CentreOf(dlg.m_btnDefaultModule)); });
+    Choice plus = Choose([](CLaunchScreenDlg& dlg) { ClickAt(CentreOf(DefaultButton(dlg))); });
     EXPECT_EQ(IDOK, plus.nResult);
     EXPECT_STREQ("QuavPlusUI.dll", plus.strModule);
 }
 
 TEST_F(LaunchChoice, EnterAtOnceChoosesTheLxModuleWhichStartsWithTheFocus)
 {
-    Choice choice = Choose([](LaunchScreenProbe& dlg) {
-        EXPECT_EQ(dlg.m_btnLxModule.m_hWnd, ::GetFocus());
+    Choice choice = Choose([](CLaunchScreenDlg& dlg) {
+        EXPECT_EQ(LxButton(dlg).m_hWnd, ::GetFocus());
         PressKey(VK_RETURN);
     });
     EXPECT_EQ(IDOK, choice.nResult);
@@ -112,7 +108,7 @@ TEST_F(LaunchChoice, EnterAtOnceChoosesTheLxModuleWhichStartsWithTheFocus)
 
 TEST_F(LaunchChoice, TabThenEnterChoosesTheDefaultModule)
 {
-    Choice choice = Choose([](LaunchScreenProbe&) {
+    Choice choice = Choose([](CLaunchScreenDlg&) {
         PressKey(VK_TAB);
         PressKey(VK_RETURN);
     });
@@ -127,7 +123,7 @@ TEST_F(LaunchChoice, AnOkCommandWithNeitherButtonFocusedChoosesTheDefaultModule)
     CWnd other;
     ASSERT_TRUE(
         other.CreateEx(0, nullptr, "other", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, nullptr));
-    Choice elsewhere = Choose([&](LaunchScreenProbe& dlg) {
+    Choice elsewhere = Choose([&](CLaunchScreenDlg& dlg) {
         other.SetFocus();
         EXPECT_EQ(other.m_hWnd, ::GetFocus());
         dlg.PostMessage(WM_COMMAND, IDOK);
@@ -136,7 +132,7 @@ TEST_F(LaunchChoice, AnOkCommandWithNeitherButtonFocusedChoosesTheDefaultModule)
     EXPECT_STREQ("QuavPlusUI.dll", elsewhere.strModule);
     other.DestroyWindow();
 
-    Choice noFocus = Choose([](LaunchScreenProbe& dlg) {
+    Choice noFocus = Choose([](CLaunchScreenDlg& dlg) {
         ::SetFocus(nullptr);
         dlg.PostMessage(WM_COMMAND, IDOK);
     });
@@ -146,11 +142,11 @@ TEST_F(LaunchChoice, AnOkCommandWithNeitherButtonFocusedChoosesTheDefaultModule)
 
 TEST_F(LaunchChoice, EscAndTheCloseBoxCancelWithoutAName)
 {
-    Choice escaped = Choose([](LaunchScreenProbe&) { PressKey(VK_ESCAPE); });
+    Choice escaped = Choose([](CLaunchScreenDlg&) { PressKey(VK_ESCAPE); });
     EXPECT_EQ(IDCANCEL, escaped.nResult);
     EXPECT_STREQ("", escaped.strModule);
 
-    Choice closed = Choose([](LaunchScreenProbe& dlg) { ClickAt(CloseBoxOf(dlg)); });
+    Choice closed = Choose([](CLaunchScreenDlg& dlg) { ClickAt(CloseBoxOf(dlg)); });
     EXPECT_EQ(IDCANCEL, closed.nResult);
     EXPECT_STREQ("", closed.strModule);
 }

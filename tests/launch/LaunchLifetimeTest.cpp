@@ -3,7 +3,7 @@
 // font's registration over the dialog's life.
 #include <gtest/gtest.h>
 
-#include "FontEntryCounter.h"
+#include "FontEntryRecorder.h"
 #include "LaunchTestSupport.h"
 
 namespace {
@@ -18,11 +18,8 @@ const int kInner = kIconSize - 2 * kRing;
 Image IconOn(HICON hIcon, COLORREF clrBackground)
 {
     CClientDC screen(nullptr);
-    CDC dc;
-    dc.CreateCompatibleDC(&screen);
-    CBitmap bitmap;
-    bitmap.CreateCompatibleBitmap(&screen, kIconSize, kIconSize);
-    CBitmap* pOld = dc.SelectObject(&bitmap);
+    CBitmapDC dc;
+    dc.Create(&screen, kIconSize, kIconSize);
     dc.FillSolidRect(0, 0, kIconSize, kIconSize, clrBackground);
     dc.DrawIcon(0, 0, hIcon);
     Image image(kInner, kInner);
@@ -30,7 +27,6 @@ Image IconOn(HICON hIcon, COLORREF clrBackground)
         for (int x = 0; x < kInner; ++x)
             image.Set(x, y, ::GetPixel(dc.m_hDC, kRing + x, kRing + y));
     }
-    dc.SelectObject(pOld);
     return image;
 }
 
@@ -65,24 +61,24 @@ protected:
 TEST_F(LaunchLifetime, OpeningBindsTheButtonsGivesThemTheirIconsAndCentresTheDialog)
 {
     LaunchFolder folder(LaunchFolder::WithoutWatermark); // white under the icons
-    LaunchScreenProbe dlg;
-    EXPECT_NE(nullptr, dlg.m_hIcon);
-    EXPECT_EQ(ResourceIcon(128), dlg.m_hIcon); // the executable's own, shared icon
+    CLaunchScreenDlg dlg;
     INT_PTR nResult = RunModal(dlg, [&](CDialog&) {
-        EXPECT_EQ(&dlg.m_btnLxModule, CWnd::FromHandlePermanent(dlg.GetDlgItem(20000)->m_hWnd));
-        EXPECT_EQ(&dlg.m_btnDefaultModule,
-                  CWnd::FromHandlePermanent(dlg.GetDlgItem(20001)->m_hWnd));
-        EXPECT_EQ(dlg.m_btnLxModule.m_hWnd, ::GetFocus());
-        EXPECT_EQ(reinterpret_cast<LRESULT>(dlg.m_hIcon), dlg.SendMessage(WM_QUERYDRAGICON));
+        // Both controls are bound to objects: the buttons.
+        EXPECT_NE(nullptr, CWnd::FromHandlePermanent(dlg.GetDlgItem(20000)->m_hWnd));
+        EXPECT_NE(nullptr, CWnd::FromHandlePermanent(dlg.GetDlgItem(20001)->m_hWnd));
+        EXPECT_EQ(LxButton(dlg).m_hWnd, ::GetFocus());
+        // The executable's own, shared icon.
+        EXPECT_NE(nullptr, ResourceIcon(128));
+        EXPECT_EQ(reinterpret_cast<LRESULT>(ResourceIcon(128)), dlg.SendMessage(WM_QUERYDRAGICON));
 
         // Normal: icon 15001 on the white the dialog painted.
         Image normal = IconOn(ResourceIcon(15001), RGB(255, 255, 255));
-        ExpectSameImage(normal, IconArea(dlg.m_btnLxModule), "normal icon of QUAV - LX");
-        ExpectSameImage(normal, IconArea(dlg.m_btnDefaultModule), "normal icon of QUAVPLUS");
+        ExpectSameImage(normal, IconArea(LxButton(dlg)), "normal icon of QUAV - LX");
+        ExpectSameImage(normal, IconArea(DefaultButton(dlg)), "normal icon of QUAVPLUS");
         // Hovered: icon 15000 on the highlight fill.
         Image active = IconOn(ResourceIcon(15000), kHighlightFill);
-        for (CWnd* pButton : {static_cast<CWnd*>(&dlg.m_btnLxModule),
-                              static_cast<CWnd*>(&dlg.m_btnDefaultModule)}) {
+        for (CWnd* pButton :
+             {static_cast<CWnd*>(&LxButton(dlg)), static_cast<CWnd*>(&DefaultButton(dlg))}) {
             CRect rc;
             pButton->GetWindowRect(&rc);
             MovePointer(rc.CenterPoint());
@@ -105,17 +101,16 @@ TEST_F(LaunchLifetime, OpeningBindsTheButtonsGivesThemTheirIconsAndCentresTheDia
     EXPECT_EQ(IDCANCEL, nResult);
 }
 
-TEST_F(LaunchLifetime, TheWatermarkComesFromTheCurrentFolderAndStaysUntilTheDialogGoes)
+TEST_F(LaunchLifetime, TheWatermarkIsReadFromTheCurrentFolderWhenTheDialogOpens)
 {
-    LaunchFolder folder;
-    LaunchScreenProbe dlg;
-    EXPECT_EQ(nullptr, dlg.m_bmpWatermark.GetSafeHandle()); // nothing before it opens
-    EXPECT_EQ(IDCANCEL, RunModal(dlg, [](CDialog&) { PressKey(VK_ESCAPE); }));
-    BITMAP bm = {};
-    ASSERT_NE(0, dlg.m_bmpWatermark.GetBitmap(&bm));
-    EXPECT_EQ(300, bm.bmWidth);
-    EXPECT_EQ(120, bm.bmHeight);
-    EXPECT_EQ(nullptr, bm.bmBits); // a device-compatible bitmap, not a DIB section
+    TempFolder empty; // made where there is none,
+    ::SetCurrentDirectoryA(empty.Path().c_str());
+    CLaunchScreenDlg dlg;
+    LaunchFolder folder; // opened where there is one
+    EXPECT_EQ(IDCANCEL, RunModal(dlg, [&](CDialog&) {
+                  EXPECT_TRUE(ShowsWatermark(dlg));
+                  PressKey(VK_ESCAPE);
+              }));
 }
 
 TEST_F(LaunchLifetime, WithoutAReadableWatermarkInTheCurrentFolderTheDialogStillWorks)
@@ -125,37 +120,37 @@ TEST_F(LaunchLifetime, WithoutAReadableWatermarkInTheCurrentFolderTheDialogStill
     LaunchFolder folder(LaunchFolder::WithoutWatermark);
     std::string besideProgram = BuiltFile("KVR-WM.bmp");
     ASSERT_TRUE(::CopyFileA(WatermarkFixture().c_str(), besideProgram.c_str(), FALSE));
-    LaunchScreenProbe missing;
+    CLaunchScreenDlg missing;
     INT_PTR nResult = RunModal(missing, [&](CDialog&) {
+        EXPECT_FALSE(ShowsWatermark(missing));
         CRect rc;
-        missing.m_btnDefaultModule.GetWindowRect(&rc);
+        DefaultButton(missing).GetWindowRect(&rc);
         ClickAt(rc.CenterPoint());
     });
     ::DeleteFileA(besideProgram.c_str());
     EXPECT_EQ(IDOK, nResult);
     EXPECT_STREQ("QuavPlusUI.dll", missing.GetSelectedModule());
-    EXPECT_EQ(nullptr, missing.m_bmpWatermark.GetSafeHandle());
 
     // Present but not a bitmap.
     MovePointerAway();
     ASSERT_TRUE(WriteWholeFile(folder.Path() + "\\KVR-WM.bmp", "BM not really a bitmap"));
-    LaunchScreenProbe unreadable;
+    CLaunchScreenDlg unreadable;
     nResult = RunModal(unreadable, [&](CDialog&) {
+        EXPECT_FALSE(ShowsWatermark(unreadable));
         CRect rc;
-        unreadable.m_btnLxModule.GetWindowRect(&rc);
+        LxButton(unreadable).GetWindowRect(&rc);
         ClickAt(rc.CenterPoint());
     });
     EXPECT_EQ(IDOK, nResult);
     EXPECT_STREQ("QUAVLXUI.dll", unreadable.GetSelectedModule());
-    EXPECT_EQ(nullptr, unreadable.m_bmpWatermark.GetSafeHandle());
 }
 
 TEST_F(LaunchLifetime, AShownDialogRegistersTheFontOnceAndRemovesItWhenItGoes)
 {
     LaunchFolder folder;
-    FontEntryCounter fonts;
+    FontEntryRecorder fonts;
     {
-        LaunchScreenProbe dlg; // the first button registers the font
+        CLaunchScreenDlg dlg; // the first button registers the font
         EXPECT_EQ(1, fonts.add.nCalls);
         EXPECT_EQ("VENUSRIS.ttf", fonts.add.lastPath);
         EXPECT_EQ(IDCANCEL, RunModal(dlg, [](CDialog&) { PressKey(VK_ESCAPE); }));
@@ -172,14 +167,14 @@ TEST_F(LaunchLifetime, EachDialogRemovesTheFontExactlyOnceShownOrNot)
     // count the requests themselves.
     TempFolder empty;
     ::SetCurrentDirectoryA(empty.Path().c_str());
-    FontEntryCounter fonts;
+    FontEntryRecorder fonts;
     {
-        LaunchScreenProbe neverShown;
+        CLaunchScreenDlg neverShown;
         EXPECT_EQ(2, fonts.add.nCalls); // one per button
     }
     EXPECT_EQ(1, fonts.remove.nCalls);
     {
-        LaunchScreenProbe dlg;
+        CLaunchScreenDlg dlg;
         EXPECT_EQ(IDCANCEL, RunModal(dlg, [](CDialog&) { PressKey(VK_ESCAPE); }));
         EXPECT_EQ(5, fonts.add.nCalls); // and one more as it opened
         EXPECT_EQ(1, fonts.remove.nCalls);

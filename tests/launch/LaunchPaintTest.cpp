@@ -21,9 +21,9 @@ struct ButtonAreas {
     bool Cover(int x, int y) const { return lx.PtInRect({x, y}) || plus.PtInRect({x, y}); }
 };
 
-ButtonAreas ButtonsOf(LaunchScreenProbe& dlg)
+ButtonAreas ButtonsOf(CLaunchScreenDlg& dlg)
 {
-    return {ChildRect(dlg.m_btnLxModule.m_hWnd), ChildRect(dlg.m_btnDefaultModule.m_hWnd)};
+    return {ChildRect(LxButton(dlg).m_hWnd), ChildRect(DefaultButton(dlg).m_hWnd)};
 }
 
 // What the dialog itself paints at a point of its client area: the
@@ -37,7 +37,7 @@ COLORREF DialogPainting(const Image& watermark, POINT origin, int x, int y)
 }
 
 // Pixels outside the buttons that differ from the dialog's own painting.
-std::vector<POINT> PaintingDifferences(LaunchScreenProbe& dlg, const Image& watermark, POINT origin)
+std::vector<POINT> PaintingDifferences(CLaunchScreenDlg& dlg, const Image& watermark, POINT origin)
 {
     Image client = CaptureClient(dlg.m_hWnd);
     ButtonAreas buttons = ButtonsOf(dlg);
@@ -63,12 +63,9 @@ Image ExpectedTitle(HWND hWnd, CString* pstrFace)
     LOGFONTA lf = CLaunchScreenDlg::TitleFontRequest(window.GetDeviceCaps(LOGPIXELSY));
     CFont font;
     font.CreateFontIndirect(&lf);
-    CDC dc;
-    dc.CreateCompatibleDC(&window);
-    CBitmap bitmap;
-    bitmap.CreateCompatibleBitmap(&window, rc.Width(), rc.Height());
-    CBitmap* pOldBitmap = dc.SelectObject(&bitmap);
-    CFont* pOldFont = dc.SelectObject(&font);
+    CBitmapDC dc;
+    dc.Create(&window, rc.Width(), rc.Height());
+    CSelectGuard selectFont(dc, &font);
     dc.FillSolidRect(0, 0, rc.Width(), rc.Height(), RGB(0, 0, 0));
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(kWhite);
@@ -81,8 +78,6 @@ Image ExpectedTitle(HWND hWnd, CString* pstrFace)
         for (int x = 0; x < image.width; ++x)
             image.Set(x, y, ::GetPixel(dc.m_hDC, x, y) == kWhite ? kWhite : RGB(0, 0, 0));
     }
-    dc.SelectObject(pOldFont);
-    dc.SelectObject(pOldBitmap);
     return image;
 }
 
@@ -101,7 +96,7 @@ protected:
 TEST_F(LaunchPaint, TheClientAreaIsWhiteWithTheWatermarkCentredAndUnderTheButtons)
 {
     LaunchFolder folder;
-    LaunchScreenProbe dlg;
+    CLaunchScreenDlg dlg;
     Image watermark = WatermarkImage();
     ASSERT_EQ(300, watermark.width);
     RunModal(dlg, [&](CDialog&) {
@@ -116,8 +111,8 @@ TEST_F(LaunchPaint, TheClientAreaIsWhiteWithTheWatermarkCentredAndUnderTheButton
         // The buttons' faces show what the dialog painted under them: the
         // corners right of the caption, inside the edge and the focus mark.
         Image client = CaptureClient(dlg.m_hWnd);
-        for (CWnd* pButton : {static_cast<CWnd*>(&dlg.m_btnLxModule),
-                              static_cast<CWnd*>(&dlg.m_btnDefaultModule)}) {
+        for (CWnd* pButton :
+             {static_cast<CWnd*>(&LxButton(dlg)), static_cast<CWnd*>(&DefaultButton(dlg))}) {
             CRect rcButton;
             pButton->GetClientRect(&rcButton);
             for (POINT pt : {POINT{rcButton.right - 5, 4}, POINT{rcButton.right - 5, 6},
@@ -134,20 +129,19 @@ TEST_F(LaunchPaint, TheClientAreaIsWhiteWithTheWatermarkCentredAndUnderTheButton
 TEST_F(LaunchPaint, WithoutAWatermarkOnlyWhiteIsPainted)
 {
     LaunchFolder folder(LaunchFolder::WithoutWatermark);
-    LaunchScreenProbe dlg;
+    CLaunchScreenDlg dlg;
     RunModal(dlg, [&](CDialog&) {
         std::vector<POINT> points = PaintingDifferences(dlg, Image(), POINT{0, 0});
         EXPECT_TRUE(points.empty()) << points.size() << " pixels are not white, the first at "
                                     << (points.empty() ? POINT{} : points[0]);
         PressKey(VK_ESCAPE);
     });
-    EXPECT_EQ(nullptr, dlg.m_bmpWatermark.GetSafeHandle());
 }
 
 TEST_F(LaunchPaint, EveryClientPaintCoversTheWholeAreaThenTheButtonsDrawAgainOnTop)
 {
     LaunchFolder folder;
-    LaunchScreenProbe dlg;
+    CLaunchScreenDlg dlg;
     MessageLog log;
     RunModal(dlg, [&](CDialog&) {
         Image before = CaptureClient(dlg.m_hWnd);
@@ -169,8 +163,8 @@ TEST_F(LaunchPaint, EveryClientPaintCoversTheWholeAreaThenTheButtonsDrawAgainOnT
         // The buttons were asked to erase (and so to redraw) after the dialog's paint.
         int nPaint = log.Find(dlg.m_hWnd, WM_PAINT, nFrom);
         ASSERT_GE(nPaint, 0);
-        EXPECT_GE(log.Find(dlg.m_btnDefaultModule.m_hWnd, WM_ERASEBKGND, nPaint), 0);
-        EXPECT_GE(log.Find(dlg.m_btnLxModule.m_hWnd, WM_ERASEBKGND, nPaint), 0);
+        EXPECT_GE(log.Find(DefaultButton(dlg).m_hWnd, WM_ERASEBKGND, nPaint), 0);
+        EXPECT_GE(log.Find(LxButton(dlg).m_hWnd, WM_ERASEBKGND, nPaint), 0);
         PressKey(VK_ESCAPE);
     });
 }
@@ -178,7 +172,7 @@ TEST_F(LaunchPaint, EveryClientPaintCoversTheWholeAreaThenTheButtonsDrawAgainOnT
 TEST_F(LaunchPaint, TheTitleIsWrittenInWhiteInTheDisplayFaceAt20And5OfTheWindow)
 {
     LaunchFolder folder;
-    LaunchScreenProbe dlg;
+    CLaunchScreenDlg dlg;
     RunModal(dlg, [&](CDialog&) {
         CString strFace;
         Image expected = ExpectedTitle(dlg.m_hWnd, &strFace);
@@ -202,7 +196,7 @@ TEST_F(LaunchPaint, TheTitleIsWrittenInWhiteInTheDisplayFaceAt20And5OfTheWindow)
 TEST_F(LaunchPaint, AnActivationChangeLeavesTheFrameAsTheLastFramePaintLeftIt)
 {
     LaunchFolder folder;
-    LaunchScreenProbe dlg;
+    CLaunchScreenDlg dlg;
     CWnd other;
     ASSERT_TRUE(other.CreateEx(0, nullptr, "other", WS_POPUP, 0, 0, 40, 40, nullptr, nullptr));
     MessageLog log;
@@ -246,7 +240,7 @@ TEST_F(LaunchPaint, AnActivationChangeLeavesTheFrameAsTheLastFramePaintLeftIt)
 TEST_F(LaunchPaint, MinimisedThePaintErasesTheIconBackgroundInsteadOfPaintingTheClientArea)
 {
     LaunchFolder folder;
-    LaunchScreenProbe dlg;
+    CLaunchScreenDlg dlg;
     MessageLog log;
     RunModal(dlg, [&](CDialog&) {
         Image before = CaptureClient(dlg.m_hWnd);
@@ -262,7 +256,7 @@ TEST_F(LaunchPaint, MinimisedThePaintErasesTheIconBackgroundInsteadOfPaintingThe
         int nErase = log.Find(dlg.m_hWnd, WM_ICONERASEBKGND, nFrom);
         ASSERT_GE(nErase, 0);
         EXPECT_NE(0u, log.entries[nErase].wParam);
-        EXPECT_LT(log.Find(dlg.m_btnLxModule.m_hWnd, WM_ERASEBKGND, nFrom), 0);
+        EXPECT_LT(log.Find(LxButton(dlg).m_hWnd, WM_ERASEBKGND, nFrom), 0);
 
         dlg.ShowWindow(SW_RESTORE);
         PumpMessages(100);
@@ -288,7 +282,7 @@ TEST_F(LaunchPaint, PaintsAndDialogsLeaveNoGraphicsOrWindowObjectsBehind)
     LaunchFolder folder;
     std::pair<long, long> afterFirst, afterRepaints, afterAll;
     {
-        LaunchScreenProbe first;
+        CLaunchScreenDlg first;
         RunModal(first, [&](CDialog& dlg) {
             Repaint(dlg); // the process-wide fonts now exist
             afterFirst = Count();
@@ -299,7 +293,7 @@ TEST_F(LaunchPaint, PaintsAndDialogsLeaveNoGraphicsOrWindowObjectsBehind)
     }
     std::pair<long, long> afterOneDialog = Count();
     for (int i = 0; i < 2; ++i) {
-        LaunchScreenProbe again;
+        CLaunchScreenDlg again;
         RunModal(again, [&](CDialog& dlg) {
             Repaint(dlg);
             PressKey(VK_ESCAPE);

@@ -3,13 +3,9 @@
 // and still removes the display font when it goes.
 #include <gtest/gtest.h>
 
-#include "FontEntryCounter.h"
-#include "InstanceGuard.h"
+#include "FontEntryRecorder.h"
 #include "LaunchTestSupport.h"
 #include "QuavPlusApp.h"
-
-// The application code asks the process's guard; this test program has its own.
-CInstanceGuard theInstanceGuard("QuavLaunchRulesTestGuard");
 
 TEST(LaunchScreenRules, TheWatermarkIsCentredByHalvesEachTruncatedOnItsOwn)
 {
@@ -52,10 +48,9 @@ TEST(LaunchScreenRules, TheTitleFontIsTenPointsOnASeventyFivePerInchScale)
 
 TEST(LaunchScreenWithoutItsTemplate, CannotBeCreatedGivesNoNameAndRemovesTheFontOnce)
 {
-    FontEntryCounter fonts; // no font file in this folder: every removal reaches the platform
+    FontEntryRecorder fonts; // no font file in this folder: every removal reaches the platform
     {
-        LaunchScreenProbe dlg;
-        EXPECT_EQ(nullptr, dlg.m_hIcon); // the program has no icon 128 either
+        CLaunchScreenDlg dlg;
         EXPECT_EQ(-1, dlg.DoModal());
         EXPECT_EQ(nullptr, dlg.m_hWnd);
         EXPECT_STREQ("", dlg.GetSelectedModule());
@@ -63,7 +58,7 @@ TEST(LaunchScreenWithoutItsTemplate, CannotBeCreatedGivesNoNameAndRemovesTheFont
     }
     EXPECT_EQ(1, fonts.remove.nCalls);
     {
-        LaunchScreenProbe neverShown;
+        CLaunchScreenDlg neverShown;
     }
     EXPECT_EQ(2, fonts.remove.nCalls);
 

@@ -148,6 +148,17 @@ Image WatermarkImage()
     return image;
 }
 
+bool ShowsWatermark(const CDialog& dlg)
+{
+    Image watermark = WatermarkImage();
+    CRect rc;
+    dlg.GetClientRect(&rc);
+    POINT origin = CLaunchScreenDlg::WatermarkOrigin(rc.Width(), rc.Height(), watermark.width,
+                                                     watermark.height);
+    // Its frame's top-left corner, which is not white.
+    return CaptureClient(dlg.m_hWnd).At(origin.x, origin.y) == watermark.At(0, 0);
+}
+
 void PressKey(WORD wVirtualKey)
 {
     SendKey(wVirtualKey, 0);

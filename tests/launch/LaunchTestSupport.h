@@ -1,5 +1,5 @@
-// What the launch screen tests share: the dialog with its members open to
-// the tests, the real modal loop with a test step taken once the dialog is
+// What the launch screen tests share: the dialog's buttons, the real modal
+// loop with a test step taken once the dialog is
 // on the screen, the folders the launcher would be started in, real keys,
 // and a record of the messages that windows of the thread receive.
 #pragma once
@@ -15,15 +15,9 @@
 #include "TestFiles.h"
 #include "launch/LaunchScreenDlg.h"
 
-// The launch screen itself, with its members open to the tests.
-class LaunchScreenProbe : public CLaunchScreenDlg {
-public:
-    using CLaunchScreenDlg::m_bmpWatermark;
-    using CLaunchScreenDlg::m_btnDefaultModule;
-    using CLaunchScreenDlg::m_btnLxModule;
-    using CLaunchScreenDlg::m_hIcon;
-    using CLaunchScreenDlg::m_strModule;
-};
+// The launch screen's buttons, as the dialog's controls while it is open.
+inline CWnd& LxButton(const CDialog& dlg) { return *dlg.GetDlgItem(IDC_LX_MODULE); }
+inline CWnd& DefaultButton(const CDialog& dlg) { return *dlg.GetDlgItem(IDC_DEFAULT_MODULE); }
 
 // What DoModal returns when the test's step never ended the dialog.
 const INT_PTR kGaveUp = -2;
@@ -60,6 +54,9 @@ private:
 // The stand-in watermark and its pixels, as the test reads them.
 std::string WatermarkFixture();
 Image WatermarkImage();
+// Whether the open dialog shows the stand-in watermark where it belongs
+// (a pixel of its frame, away from the buttons, is enough to tell).
+bool ShowsWatermark(const CDialog& dlg);
 
 // Real keys: down and up.
 void PressKey(WORD wVirtualKey);

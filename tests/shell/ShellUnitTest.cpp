@@ -10,9 +10,6 @@
 #include "KXQPCommandLineInfo.h"
 #include "QuavPlusApp.h"
 
-// The application code asks the process's guard; this test program has its own.
-CInstanceGuard theInstanceGuard("QuavShellUnitTestGuard");
-
 namespace {
 
 CString ModuleNameFor(const char* pszCommandLine)

@@ -65,6 +65,21 @@ project_version() {
     die "no configured build to read the version from"
 }
 
+# packaging_step_args VERSION OUT_DIR [MODULES_DIR]: the arguments of every
+# packaging step (packaging/*.sh), checked alike. Sets version, out_dir (made,
+# and absolute: steps change folders) and modules_dir (absolute, or empty).
+packaging_step_args() {
+    [ $# -ge 2 ] && [ $# -le 3 ] || die "usage: packaging/$(basename "$0") VERSION OUT_DIR [MODULES_DIR]"
+    version=$1
+    mkdir -p "$2" || die "cannot make the folder $2"
+    out_dir=$(cd "$2" && pwd)
+    modules_dir=
+    if [ -n "${3:-}" ]; then
+        [ -d "$3" ] || die "$3 is not a folder"
+        modules_dir=$(cd "$3" && pwd)
+    fi
+}
+
 # install_dist ARCH: what a user installs, stripped, into dist/ARCH, and its
 # programs unstripped, with their debug information, under the same names
 # into dist/symbols/ARCH. "strip -p" keeps the time stamp of the PE header

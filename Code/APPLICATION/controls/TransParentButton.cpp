@@ -33,12 +33,6 @@ CTransParentButton::CTransParentButton()
 
 CTransParentButton::~CTransParentButton()
 {
-    // The snapshot bitmap stays selected in its context for the button's
-    // life; it can only be deleted once the context has let go of it.
-    CBitmap snapshot;
-    if (m_dcBackground.m_hDC)
-        snapshot.Attach(::GetCurrentObject(m_dcBackground.m_hDC, OBJ_BITMAP));
-    m_dcBackground.DeleteDC();
     if (m_hCursor)
         ::DestroyCursor(m_hCursor);
 }

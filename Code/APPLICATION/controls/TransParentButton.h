@@ -66,7 +66,8 @@ protected:
 
     DECLARE_MESSAGE_MAP()
 
-    CDC m_dcBackground;        // the parent's pixels under the button, from the first erase
+private:
+    CBitmapDC m_dcBackground;  // the parent's pixels under the button, from the first erase
     bool m_bBackgroundTaken;   // the snapshot has been taken (never taken again)
     bool m_bHover;             // hover tracking is on: the hover timer runs
     bool m_bEnabled;           // as the last owner-draw request reported
@@ -85,7 +86,6 @@ protected:
     HICON m_hIconActive;       // icon when hovered, released or pressed (not owned)
     HICON m_hIconNormal;       // icon when normal, and the disabled picture (not owned)
 
-private:
     void PaintBackground();
     void PaintFrame();
     void PaintIcon();

@@ -28,14 +28,8 @@ BOOL CTransParentButton::OnEraseBkgnd(CDC* pDC)
         return TRUE;
     CRect rc;
     GetClientRect(&rc);
-    m_dcBackground.CreateCompatibleDC(pDC);
-    CBitmap bitmap;
-    bitmap.CreateCompatibleBitmap(pDC, rc.Width(), rc.Height());
-    if (m_dcBackground.m_hDC && bitmap.m_hObject) {
-        // Stays selected, owned by the snapshot context, until the button goes.
-        m_dcBackground.SelectObject(bitmap.m_hObject);
-        bitmap.Detach();
-    }
+    // Its bitmap stays selected until the button goes.
+    m_dcBackground.Create(pDC, rc.Width(), rc.Height());
     m_dcBackground.BitBlt(0, 0, rc.Width(), rc.Height(), pDC, 0, 0, SRCCOPY);
     m_bBackgroundTaken = true;
     return TRUE;

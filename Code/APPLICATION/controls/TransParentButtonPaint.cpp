@@ -3,25 +3,13 @@
 #include "TransParentButton.h"
 
 #include "launch/PrivateFont.h"
+#include "launch/ProcessFont.h"
 
 namespace {
 
 const COLORREF kHighlightFill = RGB(240, 216, 215);
 const COLORREF kBlack = RGB(0, 0, 0);
 const int kDisabledIconSize = 32;
-
-// One caption font for every button, made at the first caption draw (and at
-// each later one until making it succeeds), deleted at process exit.
-struct CaptionFont {
-    CFont font;
-    int nCreated = 0;
-};
-
-CaptionFont& SharedCaptionFont()
-{
-    static CaptionFont s_captionFont;
-    return s_captionFont;
-}
 
 CRect ClientRect(const CWnd& wnd)
 {
@@ -94,11 +82,12 @@ void CTransParentButton::PaintFrame()
             CBrush brushBlack(kBlack);
             dc.FrameRect(&rc, &brushBlack);
             CPen penBlack(PS_SOLID, 0, kBlack);
-            CPen* pOldPen = dc.SelectObject(&penBlack);
-            dc.MoveTo(rc.right - 2, rc.top);
-            dc.LineTo(rc.right - 2, rc.bottom - 2);
-            dc.LineTo(rc.left, rc.bottom - 2);
-            dc.SelectObject(pOldPen);
+            {
+                CSelectGuard selectPen(dc, &penBlack);
+                dc.MoveTo(rc.right - 2, rc.top);
+                dc.LineTo(rc.right - 2, rc.bottom - 2);
+                dc.LineTo(rc.left, rc.bottom - 2);
+            }
             dc.DrawFocusRect(Deflated(rc, 4));
         }
         return;
@@ -171,17 +160,13 @@ void CTransParentButton::PaintCaption()
     CString strCaption;
     GetWindowText(strCaption);
 
-    CaptionFont& caption = SharedCaptionFont();
-    if (!caption.nCreated) {
-        LOGFONTA lf = CaptionFontRequest(dc.GetDeviceCaps(LOGPIXELSY));
-        if (caption.font.CreateFontIndirect(&lf))
-            caption.nCreated = 1;
-    }
-    HGDIOBJ hOldFont = nullptr;
-    if (caption.nCreated) {
+    // One caption font for every button, made at the first caption draw (and
+    // at each later one until making it succeeds), deleted at process exit.
+    static CProcessFont s_captionFont(&CaptionFontRequest);
+    CFont* pCaptionFont = s_captionFont.Get(dc);
+    if (pCaptionFont)
         dc.SetBkMode(TRANSPARENT);
-        hOldFont = dc.SelectObject(caption.font.m_hObject);
-    }
+    CSelectGuard selectFont(dc, pCaptionFont);
 
     CSize sizeText = dc.GetTextExtent(strCaption);
     int cxIcon = ::GetSystemMetrics(SM_CXICON);
@@ -229,7 +214,4 @@ void CTransParentButton::PaintCaption()
         dc.SetBkMode(TRANSPARENT);
         dc.TextOut(pt.x, pt.y, strCaption);
     }
-
-    if (hOldFont)
-        dc.SelectObject(hOldFont);
 }

@@ -45,13 +45,13 @@ protected:
 
     DECLARE_MESSAGE_MAP()
 
+private:
     CTransParentButton m_btnDefaultModule; // control IDC_DEFAULT_MODULE, "QUAVPLUS"
     CTransParentButton m_btnLxModule;      // control IDC_LX_MODULE, "QUAV - LX"
     HICON m_hIcon;                         // the executable's icon (shared), or null
     CBitmap m_bmpWatermark;                // the watermark from "KVR-WM.bmp", or empty
     CString m_strModule;                   // the chosen module's file name
 
-private:
     void PaintMinimized();
     void PaintClientArea();
     // Has a button erase and draw itself again, its non-client edge included.

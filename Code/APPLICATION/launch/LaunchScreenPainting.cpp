@@ -3,6 +3,7 @@
 #include "LaunchScreenDlg.h"
 
 #include "PrivateFont.h"
+#include "ProcessFont.h"
 
 namespace {
 
@@ -76,10 +77,9 @@ void CLaunchScreenDlg::PaintClientArea()
     if (m_bmpWatermark.GetSafeHandle() && m_bmpWatermark.GetBitmap(&bm)) {
         CDC dcMemory;
         dcMemory.CreateCompatibleDC(&dc);
-        CBitmap* pOldBitmap = dcMemory.SelectObject(&m_bmpWatermark);
+        CSelectGuard selectWatermark(dcMemory, &m_bmpWatermark);
         CPoint origin = WatermarkOrigin(rect.Width(), rect.Height(), bm.bmWidth, bm.bmHeight);
         dc.BitBlt(origin.x, origin.y, bm.bmWidth, bm.bmHeight, &dcMemory, 0, 0, SRCCOPY);
-        dcMemory.SelectObject(pOldBitmap);
     }
 
     // The area under the buttons was painted over too (the dialog does not
@@ -103,25 +103,14 @@ void CLaunchScreenDlg::OnNcPaint()
     if (!dc.GetSafeHdc())
         return; // nothing to draw on
 
-    // One title font for the whole process, made at the first paint that
-    // succeeds in making it, with that paint's pixel density.
-    static CFont s_titleFont;
-    static int s_nTitleFontCreated = 0;
-    if (s_nTitleFontCreated == 0) {
-        LOGFONTA lf = TitleFontRequest(dc.GetDeviceCaps(LOGPIXELSY));
-        if (s_titleFont.CreateFontIndirect(&lf))
-            s_nTitleFontCreated = 1;
-    }
-    CFont* pOldFont = nullptr;
-    if (s_nTitleFontCreated == 1) {
+    static CProcessFont s_titleFont(&TitleFontRequest);
+    CFont* pTitleFont = s_titleFont.Get(dc);
+    if (pTitleFont)
         dc.SetBkMode(TRANSPARENT);
-        pOldFont = dc.SelectObject(&s_titleFont);
-    }
+    // The shared context goes back to the system as it came.
+    CSelectGuard selectFont(dc, pTitleFont);
     dc.SetTextColor(kTitleColour);
     dc.TextOut(kTitleX, kTitleY, kTitle, static_cast<int>(sizeof(kTitle) - 1));
-    // The shared context goes back to the system as it came.
-    if (pOldFont)
-        dc.SelectObject(pOldFont);
 }
 
 BOOL CLaunchScreenDlg::OnNcActivate(BOOL)

@@ -1,8 +1,10 @@
 #include "PrivateFont.h"
 
-#include "PrivateFontEntries.h"
-
 namespace {
+
+// The shape of AddFontResourceExA and RemoveFontResourceExA: file name, FR_*
+// flags, reserved (null).
+typedef int(WINAPI* PFN_FONT_RESOURCE_EX)(LPCSTR lpszFileName, DWORD fl, PVOID pdv);
 
 // Process-wide, touched only on the UI thread. The entries stay null until a
 // lookup succeeds; a result stays 0 until a platform call returns non-zero,
@@ -12,7 +14,14 @@ int g_nAddResult = 0;
 PFN_FONT_RESOURCE_EX g_pfnRemoveFontResourceEx = nullptr;
 int g_nRemoveResult = 0;
 
-PFN_FIND_FONT_ENTRY g_pfnFindEntry = &FindGdiFontEntry;
+// The graphics library's entry, looked up by name: not linked, so that a
+// system without it still starts. The library handle is neither kept nor
+// released: the entries found in it are kept for the life of the process.
+PFN_FONT_RESOURCE_EX FindGdiFontEntry(LPCSTR lpszEntryName)
+{
+    HMODULE hGdi = ::LoadLibraryW(L"gdi32.dll");
+    return hGdi ? AfxGetProcAddress<PFN_FONT_RESOURCE_EX>(hGdi, lpszEntryName) : nullptr;
+}
 
 // One latch: finds the entry until it is found, calls it until it succeeds,
 // and from then on only reports the remembered result.
@@ -20,20 +29,13 @@ int CallLatched(PFN_FONT_RESOURCE_EX& pfnEntry, int& nResult, LPCSTR lpszEntryNa
                 const CString& path)
 {
     if (!pfnEntry)
-        pfnEntry = g_pfnFindEntry(lpszEntryName);
+        pfnEntry = FindGdiFontEntry(lpszEntryName);
     if (pfnEntry && nResult == 0)
         nResult = pfnEntry(path, FR_PRIVATE, nullptr);
     return nResult;
 }
 
 } // namespace
-
-PFN_FIND_FONT_ENTRY SetFontEntryFinder(PFN_FIND_FONT_ENTRY pfnFind)
-{
-    PFN_FIND_FONT_ENTRY pfnPrevious = g_pfnFindEntry;
-    g_pfnFindEntry = pfnFind ? pfnFind : &FindGdiFontEntry;
-    return pfnPrevious;
-}
 
 int RegisterPrivateFont(CString path)
 {

@@ -4,9 +4,9 @@
 
 namespace {
 
-void** FindImportSlot(const char* pszLibrary, const char* pszFunction)
+void** FindImportSlot(HMODULE hImporter, const char* pszLibrary, const char* pszFunction)
 {
-    auto* pBase = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    auto* pBase = reinterpret_cast<BYTE*>(hImporter ? hImporter : GetModuleHandleA(nullptr));
     auto* pDos = reinterpret_cast<IMAGE_DOS_HEADER*>(pBase);
     auto* pNt = reinterpret_cast<IMAGE_NT_HEADERS*>(pBase + pDos->e_lfanew);
     const IMAGE_DATA_DIRECTORY& imports =
@@ -39,8 +39,9 @@ void WriteSlot(void** pSlot, void* pValue)
 
 } // namespace
 
-ImportPatch::ImportPatch(const char* pszLibrary, const char* pszFunction, void* pReplacement)
-    : m_pSlot(FindImportSlot(pszLibrary, pszFunction)), m_pOriginal(nullptr)
+ImportPatch::ImportPatch(const char* pszLibrary, const char* pszFunction, void* pReplacement,
+                         HMODULE hImporter)
+    : m_pSlot(FindImportSlot(hImporter, pszLibrary, pszFunction)), m_pOriginal(nullptr)
 {
     if (!m_pSlot)
         return;
