@@ -6,10 +6,14 @@
 #   tests/installer/installer-tests.sh [SCENARIO...]
 #
 # Scenarios: x64 (install with a UI module, start an edition from the install
-# folder, uninstall and find nothing left behind), x86 (install into the
-# 32-bit Program Files and registry view, uninstall), upgrade (newer packages
-# replace the installed one, an older one is refused). Needs both builds and
-# dist/ (tools/test or tools/package make them); exits non-zero on a failure.
+# folder, refuse to uninstall while it runs, uninstall and find nothing left
+# behind), x86 (install into the 32-bit Program Files and registry view,
+# beside the x64 package; remove both), upgrade (into a custom folder: newer
+# packages replace the installed one in place, repair restores a deleted
+# file, an older one is refused), modules (modules folders that cannot be
+# packaged are refused whole, before any package is written). Needs both
+# builds and dist/ (tools/test or tools/package make them); exits non-zero on
+# a failure.
 set -euo pipefail
 source "$(dirname "$0")/../../tools/lib/common.sh"
 
@@ -35,7 +39,8 @@ h = uuid.UUID(sys.argv[1]).hex.upper()
 print(h[7::-1] + h[11:7:-1] + h[15:11:-1] + "".join(h[i + 1] + h[i] for i in range(16, 32, 2)))' "$1"
 }
 
-product_code() { msiinfo export "$1" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p'; }
+msi_property() { msiinfo export "$1" Property | tr -d '\r' | sed -n "s/^$2\t//p"; }
+product_code() { msi_property "$1" ProductCode; }
 
 # reg_query KEY VIEW [reg arguments...]: the key's listing, or failure.
 reg_query() {
@@ -44,8 +49,8 @@ reg_query() {
     wine reg query "$key" "$@" "/reg:$view" </dev/null 2>/dev/null | tr -d '\r'
 }
 
-reg_value() { # KEY NAME VIEW
-    reg_query "$1" "$3" /v "$2" | sed -n "s/^    $2    REG_[A-Z_]*    //p"
+reg_value() { # KEY NAME VIEW: the value, or nothing
+    { reg_query "$1" "$3" /v "$2" || true; } | sed -n "s/^    $2    REG_[A-Z_]*    //p"
 }
 
 # installed_entries VIEW: how many installed-programs entries are ours.
@@ -53,11 +58,13 @@ installed_entries() {
     reg_query "$uninstall_key" "$1" /s | grep -c '^    DisplayName    REG_SZ    QUAV Plus$' || true
 }
 
-# msi_install PACKAGE: a silent install, logged; returns msiexec's result.
+# msi_install PACKAGE [PROPERTY=VALUE...]: a silent install, logged; returns
+# msiexec's result.
 msi_install() {
-    local started=$SECONDS
-    run_wine msiexec /i "$(winepath -w "$1")" /qn /l*v "$(winepath -w "$dir/msiexec.log")" || return
-    log "installed $(basename "$1") in $((SECONDS - started)) s"
+    local started=$SECONDS package=$1
+    shift
+    run_wine msiexec /i "$(winepath -w "$package")" "$@" /qn /l*v "$(winepath -w "$dir/msiexec.log")" || return
+    log "installed $(basename "$package") in $((SECONDS - started)) s"
 }
 
 begin() {
@@ -87,17 +94,21 @@ start_menu_folders() {
 }
 
 # check_installed ARCH PACKAGE EXPECTED_FILES...: the files in the install
-# folder of ARCH, the three shortcuts and the entry in ARCH's registry view.
+# folder of ARCH (or $install_win when set), the three shortcuts and the
+# entry in ARCH's registry view.
 check_installed() {
     local arch=$1 package=$2
     shift 2
     local folder=Program\ Files view=64 other_view=32 code
     [ "$arch" = x86 ] && { folder="Program Files (x86)"; view=32; other_view=64; }
-    local install="$drive_c/$folder/QUAV Plus" install_win="C:\\$folder\\QUAV Plus"
+    local install_win=${install_win:-"C:\\$folder\\QUAV Plus"}
+    local install
+    install=$(winepath -u "$install_win")
+    install=${install%/}
 
-    [ "$(cd "$install" 2>/dev/null && ls | sort)" = "$(printf '%s\n' "$@" | sort)" ] ||
-        fail "the install folder $install holds $(ls "$install" 2>&1 | tr '\n' ' ')"
-    [ "$arch" = x86 ] && [ -e "$drive_c/Program Files/QUAV Plus" ] &&
+    [ "$(cd "$install" 2>/dev/null && ls -A | sort)" = "$(printf '%s\n' "$@" | sort)" ] ||
+        fail "the install folder $install holds $(ls -A "$install" 2>&1 | tr '\n' ' ')"
+    [ "$arch" = x86 ] && cmp -s "$DIST_ROOT/x86/QUAVPlusKDS.exe" "$drive_c/Program Files/QUAV Plus/QUAVPlusKDS.exe" &&
         fail "the 32-bit package installed into the 64-bit Program Files"
     local f source
     for f in "$@"; do
@@ -129,6 +140,10 @@ check_installed() {
     [ "$(reg_value "$entry" DisplayVersion "$view")" = "$version" ] ||
         fail "the entry's version is not $version"
     [ "$(reg_value "$entry" Publisher "$view")" = KVR ] || fail "the entry names no publisher"
+    [ "$(reg_value "$entry" InstallLocation "$view")" = "$install_win\\" ] ||
+        fail "the entry's install location is $(reg_value "$entry" InstallLocation "$view")"
+    [ "$(reg_value "$entry" HelpLink "$view")" = "$(msi_property "$package" ARPHELPLINK)" ] ||
+        fail "the entry has no help link"
     reg_query "$entry" "$other_view" >/dev/null && fail "the entry is in the $other_view-bit view too"
     # Windows Installer keeps the product's icon with the product's registration.
     local icon
@@ -147,8 +162,9 @@ uninstall() {
     [ "${command,,}" = "msiexec.exe /x${code,,}" ] || fail "the entry uninstalls with \"$command\""
     run_wine msiexec /x"$code" /qn || fail "uninstall failed"
     log "uninstalled in $((SECONDS - started)) s"
-    [ -e "$drive_c/Program Files/QUAV Plus" ] || [ -e "$drive_c/Program Files (x86)/QUAV Plus" ] &&
-        fail "an install folder is left after uninstall"
+    local folder="Program Files/QUAV Plus"
+    [ "$view" = 32 ] && folder="Program Files (x86)/QUAV Plus"
+    [ -e "$drive_c/$folder" ] && fail "$folder is left after uninstall: $(ls "$drive_c/$folder")"
     local menu
     while read -r menu; do
         [ -e "$menu" ] && fail "$menu is left after uninstall"
@@ -173,16 +189,29 @@ scenario_x64() {
     start_wineserver
 
     msi_install "$package" || fail "msiexec /i failed"
-    check_installed x64 "$package" AfxFramework.dll QUAVPlusKDS.exe QUAVPlusLXKDS.exe \
-        QUAVPlusRDKDS.exe QuavPlusUI.dll
+    local files=(.quavplusui.ini AfxFramework.dll QUAVPlusKDS.exe QUAVPlusLXKDS.exe QUAVPlusRDKDS.exe
+        QuavPlusUI.dll)
+    check_installed x64 "$package" "${files[@]}"
 
     # The installed edition, started from its folder, hosts the module.
     local install='C:\Program Files\QUAV Plus'
-    wine "$bin64/observer.exe" --timeout 60000 --cwd "$install" -- "$install\\QUAVPlusKDS.exe" \
+    wine "$bin64/observer.exe" --timeout 600000 --cwd "$install" -- "$install\\QUAVPlusKDS.exe" \
         </dev/null >"$dir/observer.txt" 2>&1 &
     local observer=$!
-    run_wine "$bin64/CaptureWindow.exe" "Sample UI module" "$(winepath -w "$dir/window.bmp")" --close ||
+    run_wine "$bin64/CaptureWindow.exe" "Sample UI module" "$(winepath -w "$dir/window.bmp")" ||
         fail "the sample module's window did not appear"
+    # While it runs it is not removed: a message names the files in use, and
+    # nothing changes.
+    wine "$bin64/observer.exe" --timeout 600000 -- msiexec /x "$(winepath -w "$package")" /qb \
+        </dev/null >"$dir/in-use.txt" 2>&1 || true
+    tr -d '\r' <"$dir/in-use.txt" | grep -q "^BOX [^|]*|QUAV Plus cannot be changed while it runs: \
+AfxFramework.dll, QUAVPlusKDS.exe, QuavPlusUI.dll in use. Close every QUAV Plus window, then try again.$" ||
+        fail "uninstalling while an edition runs showed no refusal: $(cat "$dir/in-use.txt")"
+    tr -d '\r' <"$dir/in-use.txt" | grep -qx 'EXIT 1603' || fail "uninstalling while an edition runs did not fail"
+    [ "$(cd "$drive_c/Program Files/QUAV Plus" && ls -A | sort)" = "$(printf '%s\n' "${files[@]}" | sort)" ] &&
+        [ "$(installed_entries 64)" = 1 ] || fail "the refused uninstall changed the installation"
+    run_wine "$bin64/CaptureWindow.exe" "Sample UI module" "$(winepath -w "$dir/window.bmp")" --close \
+        --settle 0 || fail "the sample module's window went away"
     wait "$observer" || true
     [ "$(tr -d '\r' <"$dir/observer.txt")" = "EXIT 0" ] ||
         fail "QUAVPlusKDS.exe: $(tr -d '\r' <"$dir/observer.txt")"
@@ -207,13 +236,28 @@ scenario_x64() {
     finish
 }
 
+# components PACKAGE: "Component<TAB>GUID" lines.
+components() { msiinfo export "$1" Component | tr -d '\r' | tail -n +4 | cut -f1,2 | sort; }
+
 scenario_x86() {
     begin x86
     local package="$work/packages/QUAVPlus-$version-x86.msi"
+    local x64_package="$work/packages/QUAVPlus-$version-x64.msi"
+    # Windows Installer counts a component's users by its GUID: each
+    # architecture has its own, and keeps them from version to version.
+    local shared
+    shared=$(comm -12 <(components "$package" | cut -f2 | sort) <(components "$x64_package" | cut -f2 | sort))
+    [ -z "$shared" ] || fail "the x86 and x64 packages share components: $shared"
+    [ "$(components "$work/packages-third/QUAVPlus-$third_version-x64.msi")" = \
+        "$(components "$x64_package" | grep -v '^UIModule')" ] || fail "the components' GUIDs changed with the version"
+
+    # Installed beside the x64 package, and both removed: nothing is left.
+    msi_install "$x64_package" || fail "msiexec /i of the x64 package failed"
     msi_install "$package" || fail "msiexec /i failed"
     check_installed x86 "$package" AfxFramework.dll QUAVPlusKDS.exe QUAVPlusLXKDS.exe \
         QUAVPlusRDKDS.exe QuavPlusUI.dll
     uninstall "$package"
+    uninstall "$x64_package"
     finish
 }
 
@@ -222,10 +266,14 @@ scenario_upgrade() {
     local base="$work/packages/QUAVPlus-$version-x64.msi"
     local fourth="$work/packages-fourth/QUAVPlus-$fourth_version-x64.msi"
     local third="$work/packages-third/QUAVPlus-$third_version-x64.msi"
-    msi_install "$base" || fail "installing $version failed"
+    # Installed where the administrator says, and upgraded there.
+    local install_win='C:\Tools\QP' install="$drive_c/Tools/QP"
+    msi_install "$base" INSTALLDIR="$install_win\\" || fail "installing $version failed"
+    check_installed x64 "$base" .quavplusui.ini AfxFramework.dll QUAVPlusKDS.exe QUAVPlusLXKDS.exe \
+        QUAVPlusRDKDS.exe QuavPlusUI.dll
 
-    # Newer packages replace the installed one: one entry remains, and the
-    # old package's files go (these packages hold no module).
+    # Newer packages replace the installed one in its folder: one entry
+    # remains, and the old package's files go (these packages hold no module).
     local package expected
     for package in "$fourth" "$third"; do
         expected=$(basename "$package" -x64.msi)
@@ -234,9 +282,19 @@ scenario_upgrade() {
         [ "$(installed_entries 64)" = 1 ] || fail "$(installed_entries 64) entries after installing $expected"
         [ "$(reg_value "$uninstall_key\\$(product_code "$package")" DisplayVersion 64)" = "$expected" ] ||
             fail "the entry is not the one of $expected"
-        [ -e "$drive_c/Program Files/QUAV Plus/QuavPlusUI.dll" ] &&
-            fail "the replaced package's module is left after installing $expected"
+        [ -e "$install/QuavPlusUI.dll" ] && fail "the replaced package's module is left after installing $expected"
+        [ -f "$install/QUAVPlusKDS.exe" ] && [ ! -e "$drive_c/Program Files/QUAV Plus" ] ||
+            fail "$expected did not replace the installation in $install_win"
     done
+
+    # A repair restores a deleted file, in the same folder. Wine's msiexec
+    # leaves /f out (a FIXME for a product code; a package's path it passes
+    # on as one), so the repair is asked for by the properties that
+    # "msiexec /fa" sets.
+    rm "$install/QUAVPlusLXKDS.exe"
+    run_wine msiexec /i "$(product_code "$third")" REINSTALL=ALL REINSTALLMODE=a /qn || fail "the repair failed"
+    cmp -s "$install/QUAVPlusLXKDS.exe" "$DIST_ROOT/x64/QUAVPlusLXKDS.exe" ||
+        fail "the repair did not restore QUAVPlusLXKDS.exe"
 
     # An older one is refused with a message, and changes nothing. With the
     # basic interface, as a user starting the package would see it (a silent
@@ -247,8 +305,43 @@ scenario_upgrade() {
         fail "refusing $version showed no message: $(cat "$dir/refusal.txt")"
     tr -d '\r' <"$dir/refusal.txt" | grep -qx 'EXIT 1603' || fail "$version installed over $third_version"
     [ "$(installed_entries 64)" = 1 ] || fail "$(installed_entries 64) entries after the refusal"
-    [ -f "$drive_c/Program Files/QUAV Plus/QUAVPlusKDS.exe" ] || fail "the refusal removed files"
+    [ -f "$install/QUAVPlusKDS.exe" ] || fail "the refusal removed files"
     finish
+}
+
+# refused OUTPUT EXPECTED COMMAND...: COMMAND must fail with one line on
+# stderr, "error: EXPECTED...", and write no package into OUTPUT.
+refused() {
+    local output=$1 expected=$2
+    shift 2
+    "$@" >"$dir/refused.out" 2>"$dir/refused.err" && fail "accepted: $expected"
+    [ "$(wc -l <"$dir/refused.err")" = 1 ] && grep -qF "error: $expected" "$dir/refused.err" ||
+        fail "expected one line \"error: $expected\", got: $(cat "$dir/refused.err")"
+    ! ls "$output"/*.msi >/dev/null 2>&1 || fail "a package was written although \"$expected\""
+}
+
+# Modules folders that cannot be packaged whole are refused before any
+# package is written (no Wine needed).
+scenario_modules() {
+    scenario=modules
+    dir="$work/modules-refused"
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    local case bad=$dir/modules
+    # "what is done to a copy of the good modules folder|what the refusal says"
+    local cases=(
+        "rm -r x86|$bad/x86 is missing"
+        "mkdir x64/resources|$bad/x64/resources is not a file"
+        "cp x86/QuavPlusUI.dll x64/Helper.dll|$bad/x64/Helper.dll is built for x86, not for x64"
+        "cp x64/QuavPlusUI.dll x64/afxframework.dll|$bad/x64/afxframework.dll has the name of the launcher's AfxFramework.dll"
+        "cp x86/QuavPlusUI.dll x86/quavpluskds.EXE|$bad/x86/quavpluskds.EXE has the name of the launcher's QUAVPlusKDS.exe"
+    )
+    for case in "${cases[@]}"; do
+        rm -rf "$bad" "$dir/packages"
+        cp -r "$work/modules" "$bad"
+        (cd "$bad" && eval "${case%%|*}")
+        refused "$dir/packages" "${case#*|}" "$ROOT/packaging/msi.sh" "$version" "$dir/packages" "$bad"
+    done
 }
 
 # Its prefixes and packages are its own, but two runs would share them.
@@ -257,7 +350,7 @@ exec 9>"$work/.lock"
 flock -n 9 || die "another run of the installer tests is using $work; wait for it to end"
 
 scenarios=("$@")
-[ ${#scenarios[@]} -gt 0 ] || scenarios=(x64 x86 upgrade)
+[ ${#scenarios[@]} -gt 0 ] || scenarios=(modules x64 x86 upgrade)
 for s in "${scenarios[@]}"; do
     declare -F "scenario_$s" >/dev/null || die "no installer scenario $s"
 done
@@ -269,6 +362,7 @@ rm -rf "$work/packages"* "$work/modules"
 mkdir -p "$work/modules/x86" "$work/modules/x64"
 cp "$BUILD_ROOT/x86/bin/SampleUIModule.dll" "$work/modules/x86/QuavPlusUI.dll"
 cp "$BUILD_ROOT/x64/bin/SampleUIModule.dll" "$work/modules/x64/QuavPlusUI.dll"
+echo '; a dot file is installed like any other' >"$work/modules/x64/.quavplusui.ini"
 "$ROOT/packaging/msi.sh" "$version" "$work/packages" "$work/modules"
 IFS=. read -r major minor build revision <<<"$version"
 fourth_version="$major.$minor.$build.$((revision + 1))"
