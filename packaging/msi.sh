@@ -9,13 +9,17 @@
 # writes OUT_DIR/QUAVPlus-VERSION-x86.msi and OUT_DIR/QUAVPlus-VERSION-x64.msi.
 # Every file of MODULES_DIR/x86 and MODULES_DIR/x64 is installed beside the
 # executables of the matching package (packaging/lib/modules.sh); the folder
-# is checked whole before anything is written. A package reaches OUT_DIR
-# only when it is complete.
+# is checked whole before anything is written. When tools/package signs
+# (packaging/lib/signing.sh), the launcher's programs and the custom actions
+# are signed before they go into a package, and each package once it is
+# complete; the modules go in as they are. A package reaches OUT_DIR only
+# when it is complete.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../tools/lib/common.sh"
 source "$here/lib/pe.sh"
 source "$here/lib/modules.sh"
+source "$here/lib/signing.sh"
 
 [ $# -ge 2 ] && [ $# -le 3 ] || die "usage: packaging/msi.sh VERSION OUT_DIR [MODULES_DIR]"
 version=$1
@@ -108,12 +112,16 @@ for arch in x86 x64; do
     mkdir -p "$staging/actions/$arch"
     cp "$BUILD_ROOT/$arch/bin/InstallerActions.dll" "$staging/actions/$arch/"
     "$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$BUILD_ROOT/$arch/CMakeCache.txt")" "$staging/actions/$arch/InstallerActions.dll"
+    if signing_enabled; then sign_file "$staging/actions/$arch/InstallerActions.dll"; fi
 done
 for arch in x86 x64; do
     stage="$staging/$arch"
     rm -rf "$stage"
     mkdir -p "$stage"
     cp -r "$DIST_ROOT/$arch" "$stage/files"
+    if signing_enabled; then
+        for program in "$stage"/files/*; do sign_file "$program"; done
+    fi
     ln -s ../actions "$stage/actions"
     stage_modules "$arch" "$stage"
     # The installed-programs entry shows the icon the executables carry.
@@ -126,6 +134,7 @@ for arch in x86 x64; do
         -D Arch="$arch" -D HelpLink="$help_link" -o "$stage/$name" "$here/QuavPlus.wxs" modules.wxs) \
         >"$stage/wixl.log" 2>&1 || { cat "$stage/wixl.log" >&2; die "wixl failed for $arch"; }
     complete_package "$stage/$name" "$stage"
+    if signing_enabled; then sign_file "$stage/$name"; fi
     mv "$stage/$name" "$out_dir/"
     log "wrote $out_dir/$name"
 done

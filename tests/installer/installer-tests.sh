@@ -11,9 +11,11 @@
 # beside the x64 package; remove both), upgrade (into a custom folder: newer
 # packages replace the installed one in place, repair restores a deleted
 # file, an older one is refused), modules (modules folders that cannot be
-# packaged are refused whole, before any package is written). Needs both
-# builds and dist/ (tools/test or tools/package make them); exits non-zero on
-# a failure.
+# packaged are refused whole, before any package is written), signed
+# (tools/package --sign: bad certificates refused, every signature verified,
+# the signed launcher installed, started and its crash read with its
+# symbols). Needs both builds and dist/ (tools/test or tools/package make
+# them); exits non-zero on a failure.
 set -euo pipefail
 source "$(dirname "$0")/../../tools/lib/common.sh"
 
@@ -344,13 +346,135 @@ scenario_modules() {
     done
 }
 
+# make_certificates DIR: a throwaway CA (DIR/ca.pem) and a code-signing
+# certificate it issued, with its key, as DIR/signer.pfx (password
+# $signing_password).
+make_certificates() {
+    local keys=$1
+    mkdir -p "$keys"
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=QUAV Plus test CA" \
+        -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign \
+        -keyout "$keys/ca.key" -out "$keys/ca.pem" 2>/dev/null &&
+        openssl req -newkey rsa:2048 -nodes -subj "/CN=QUAV Plus test publisher" \
+            -keyout "$keys/signer.key" -out "$keys/signer.csr" 2>/dev/null &&
+        printf 'keyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >"$keys/signer.ext" &&
+        openssl x509 -req -in "$keys/signer.csr" -CA "$keys/ca.pem" -CAkey "$keys/ca.key" \
+            -CAcreateserial -days 2 -extfile "$keys/signer.ext" -out "$keys/signer.pem" 2>/dev/null &&
+        openssl pkcs12 -export -inkey "$keys/signer.key" -in "$keys/signer.pem" -certfile "$keys/ca.pem" \
+            -passout env:signing_password -out "$keys/signer.pfx" || die "openssl could not make the certificates"
+}
+
+# verify FILE: the signature holds against the test CA.
+verify() { osslsigncode verify -CAfile "$keys/ca.pem" -in "$1" >"$dir/verify.txt" 2>&1; }
+
+# A release signed with tools/package --sign: bad certificates are refused,
+# a failure while signing leaves no package, every signature holds, and the
+# signed launcher, installed, starts and crashes into a dump that the symbol
+# copies of the unsigned build still explain.
+scenario_signed() {
+    begin signed
+    local keys="$dir/keys" packages="$DIST_ROOT/packages"
+    export signing_password="test-$RANDOM"
+    make_certificates "$keys"
+    # tools/package replaces dist/packages and dist/sdk: the unsigned ones
+    # tools/test made come back at the end.
+    cp -a "$packages" "$dir/unsigned-packages"
+    cp -a "$DIST_ROOT/sdk" "$dir/unsigned-sdk"
+    local before
+    before=$(cd "$packages" && md5sum ./*)
+    local bad_modules="$dir/bad-modules"
+    cp -r "$work/modules" "$bad_modules"
+    cp "$bad_modules/x64/QuavPlusUI.dll" "$bad_modules/x64/afxframework.dll"
+    local case password certificate modules expected
+    # "password|certificate|modules folder|what the refusal says"
+    for case in "$signing_password|$keys/missing.pfx||$keys/missing.pfx: no such certificate file" \
+        "$signing_password|$keys/ca.pem||$keys/ca.pem: not a PKCS#12 (.pfx) certificate file" \
+        "wrong|$keys/signer.pfx||$keys/signer.pfx: wrong password" \
+        "$signing_password|$keys/signer.pfx|$bad_modules|$bad_modules/x64/afxframework.dll has the name"; do
+        IFS='|' read -r password certificate modules expected <<<"$case"
+        refused "$dir/none" "$expected" env QUAVPLUS_SIGN_PASSWORD="$password" "$ROOT/tools/package" \
+            --sign "$certificate" ${modules:+--modules "$modules"}
+        [ "$(cd "$packages" && md5sum ./*)" = "$before" ] || fail "refusing \"$expected\" changed $packages"
+    done
+    # Signing fails when the time-stamp server cannot be reached.
+    QUAVPLUS_SIGN_PASSWORD=$signing_password "$ROOT/tools/package" --sign "$keys/signer.pfx" \
+        --timestamp http://127.0.0.1:9/ >"$dir/package.out" 2>&1 && fail "signing without a time stamp succeeded"
+    ! ls "$packages"/* >/dev/null 2>&1 || fail "a failed signing left packages: $(ls "$packages")"
+
+    # The launcher with a UI module that crashes at start-up, unstripped in
+    # its own symbols folder and stripped (keeping its time stamp) in the package.
+    local modules="$dir/modules" strip
+    strip=$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$BUILD_ROOT/x64/CMakeCache.txt")
+    mkdir -p "$modules/x86" "$modules/x64" "$dir/module-symbols"
+    cp "$work/modules/x86/QuavPlusUI.dll" "$modules/x86/"
+    cp "$BUILD_ROOT/x64/bin/CrashTestModule.dll" "$dir/module-symbols/QuavPlusUI.dll"
+    "$strip" -p -o "$modules/x64/QuavPlusUI.dll" "$dir/module-symbols/QuavPlusUI.dll"
+    QUAVPLUS_SIGN_PASSWORD=$signing_password "$ROOT/tools/package" --sign "$keys/signer.pfx" \
+        --modules "$modules" >"$dir/package.out" 2>&1 || fail "signing failed: $(tail -n 3 "$dir/package.out")"
+    tail -n 1 "$dir/package.out" | grep -qx '== signed by: CN = QUAV Plus test publisher' ||
+        fail "tools/package does not say who signed"
+
+    # Both packages, the programs in them (the modules as they were given),
+    # and the SDK's libraries, zipped and unpacked.
+    local arch program
+    for arch in x86 x64; do
+        verify "$packages/QUAVPlus-$version-$arch.msi" || fail "the $arch package: $(tail -n 3 "$dir/verify.txt")"
+        mkdir -p "$dir/extracted/$arch"
+        (cd "$dir/extracted/$arch" && msiextract "$packages/QUAVPlus-$version-$arch.msi" >/dev/null) ||
+            fail "msiextract failed on the $arch package"
+        for program in AfxFramework.dll QUAVPlusKDS.exe QUAVPlusLXKDS.exe QUAVPlusRDKDS.exe; do
+            program=$(find "$dir/extracted/$arch" -name "$program")
+            verify "$program" || fail "$arch/$(basename "$program"): $(tail -n 3 "$dir/verify.txt")"
+        done
+        cmp -s "$(find "$dir/extracted/$arch" -name QuavPlusUI.dll)" "$modules/$arch/QuavPlusUI.dll" ||
+            fail "the $arch package changed the module"
+    done
+    mkdir -p "$dir/sdk"
+    (cd "$dir/sdk" && cmake -E tar xf "$packages/QUAVPlus-$version-sdk.zip") || fail "the SDK zip does not unpack"
+    for program in "$dir"/sdk/*/lib/x86/AfxFramework.dll "$dir"/sdk/*/lib/x64/AfxFramework.dll \
+        "$DIST_ROOT"/sdk/lib/x86/AfxFramework.dll "$DIST_ROOT"/sdk/lib/x64/AfxFramework.dll; do
+        verify "$program" || fail "${program#"$dir"/}: $(tail -n 3 "$dir/verify.txt")"
+    done
+
+    # Installed and started, the signed launcher crashes in the module; the
+    # report names the launcher's and the framework's frames from the symbol
+    # copies of the unsigned build: signing kept their time stamps and sizes.
+    msi_install "$packages/QUAVPlus-$version-x64.msi" || fail "installing the signed package failed"
+    local install='C:\Program Files\QUAV Plus'
+    mkdir -p "$dir/dumps"
+    QUAV_TEST_CRASH=main QUAV_TEST_DUMP_FOLDER="$(winepath -w "$dir/dumps")" \
+        wine "$bin64/observer.exe" --timeout 600000 --cwd "$install" -- "$install\\QUAVPlusKDS.exe" \
+        </dev/null >"$dir/observer.txt" 2>&1 || true
+    tr -d '\r' <"$dir/observer.txt" | grep -qx 'EXIT 3221225477' ||
+        fail "the signed launcher did not crash as the module asked: $(cat "$dir/observer.txt")"
+    local dump
+    dump=$(ls "$dir"/dumps/QPLSCrash_*.dmp 2>/dev/null | head -n 1)
+    if [ -z "$dump" ]; then
+        fail "the signed launcher wrote no dump"
+    else
+        "$ROOT/tools/crash-report" "$dump" --symbols "$dir/module-symbols" >"$dir/report.txt" 2>&1 ||
+            fail "tools/crash-report failed: $(cat "$dir/report.txt")"
+        for program in QUAVPlusKDS.exe AfxFramework.dll; do
+            grep -qE "^  0x[0-9a-f]+  $program .*symbols: dist/symbols/x64/$program\$" "$dir/report.txt" ||
+                fail "the report does not match the signed $program with its symbols: $(cat "$dir/report.txt")"
+        done
+        grep -qE ' QUAVPlusKDS\.exe\+0x[0-9a-f]+ +CQuavPlusApp::InitInstance\(\) at Code/APPLICATION/QuavPlusApp\.cpp:[0-9]+$' \
+            "$dir/report.txt" || fail "the report names no frame of the signed launcher: $(cat "$dir/report.txt")"
+    fi
+
+    rm -rf "$packages" "$DIST_ROOT/sdk"
+    mv "$dir/unsigned-packages" "$packages"
+    mv "$dir/unsigned-sdk" "$DIST_ROOT/sdk"
+    finish
+}
+
 # Its prefixes and packages are its own, but two runs would share them.
 mkdir -p "$work"
 exec 9>"$work/.lock"
 flock -n 9 || die "another run of the installer tests is using $work; wait for it to end"
 
 scenarios=("$@")
-[ ${#scenarios[@]} -gt 0 ] || scenarios=(modules x64 x86 upgrade)
+[ ${#scenarios[@]} -gt 0 ] || scenarios=(modules x64 x86 upgrade signed)
 for s in "${scenarios[@]}"; do
     declare -F "scenario_$s" >/dev/null || die "no installer scenario $s"
 done
