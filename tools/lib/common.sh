@@ -16,6 +16,7 @@ REQUIRED_PACKAGES=(
     icoutils lldb llvm-14
     python3 python3-pil python3-fonttools fonts-dejavu-core
     wixl msitools
+    osslsigncode openssl
 )
 
 log() { printf '== %s\n' "$*" >&2; }
