@@ -22,21 +22,23 @@ private:
     HMODULE m_hModule;
 };
 
-// A file handle from CreateFileA, closed when the owner goes.
-class CScopedFileHandle {
+// A kernel object's handle (a file from CreateFileA, a thread from
+// OpenThread), closed when the owner goes. Both failure values, null and
+// INVALID_HANDLE_VALUE, count as none.
+class CScopedHandle {
 public:
-    explicit CScopedFileHandle(HANDLE hFile) : m_hFile(hFile) {}
-    ~CScopedFileHandle()
+    explicit CScopedHandle(HANDLE hHandle) : m_hHandle(hHandle) {}
+    ~CScopedHandle()
     {
         if (IsValid())
-            ::CloseHandle(m_hFile);
+            ::CloseHandle(m_hHandle);
     }
-    CScopedFileHandle(const CScopedFileHandle&) = delete;
-    CScopedFileHandle& operator=(const CScopedFileHandle&) = delete;
+    CScopedHandle(const CScopedHandle&) = delete;
+    CScopedHandle& operator=(const CScopedHandle&) = delete;
 
-    BOOL IsValid() const { return m_hFile != INVALID_HANDLE_VALUE && m_hFile != nullptr; }
-    HANDLE Get() const { return m_hFile; }
+    BOOL IsValid() const { return m_hHandle != INVALID_HANDLE_VALUE && m_hHandle != nullptr; }
+    HANDLE Get() const { return m_hHandle; }
 
 private:
-    HANDLE m_hFile;
+    HANDLE m_hHandle;
 };
