@@ -7,6 +7,9 @@
 //   forward   a main window that sends itself QUAV_BENCH_MESSAGES posted
 //             messages (a fixed number in flight) and records the time per
 //             message (nanoseconds), then closes
+//   crash     DLLInitInstance records the moment (a system time in 100 ns
+//             units) and faults; the launcher writes the dump into the
+//             current folder
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -81,7 +84,8 @@ END_MESSAGE_MAP()
 
 namespace {
 CForwardWindow* g_pWindow = nullptr;
-}
+void* volatile g_pNowhere = nullptr; // not known to the compiler: the store faults
+} // namespace
 
 CWnd* __cdecl DLLInitInstance(HGLOBAL, HGLOBAL, int)
 {
@@ -92,6 +96,12 @@ CWnd* __cdecl DLLInitInstance(HGLOBAL, HGLOBAL, int)
         GetProcessTimes(GetCurrentProcess(), &ftCreation, &ftExit, &ftKernel, &ftUser);
         WriteResult(static_cast<double>(FileTimeTicks(ftNow) - FileTimeTicks(ftCreation)) / 10.0);
         return nullptr;
+    }
+    if (pszMode && strcmp(pszMode, "crash") == 0) {
+        FILETIME ftNow;
+        GetSystemTimePreciseAsFileTime(&ftNow);
+        WriteResult(static_cast<double>(FileTimeTicks(ftNow)));
+        *static_cast<volatile int*>(g_pNowhere) = 1;
     }
     const char* pszCount = getenv("QUAV_BENCH_MESSAGES");
     g_pWindow = new CForwardWindow(pszCount ? atol(pszCount) : 5000);
