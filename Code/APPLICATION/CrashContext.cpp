@@ -5,19 +5,25 @@ namespace {
 // At most this many frames are stepped over: the run-time's own are few.
 const int kMaxFrames = 16;
 
+// A module's handle is the address it is mapped at: the base of the
+// mapping that holds the code address.
 HMODULE ModuleAt(ULONG_PTR nAddress)
 {
-    HMODULE hModule = nullptr;
-    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCSTR>(nAddress), &hModule);
-    return hModule;
+    MEMORY_BASIC_INFORMATION region;
+    if (!::VirtualQuery(reinterpret_cast<LPCVOID>(nAddress), &region, sizeof(region)))
+        return nullptr;
+    return static_cast<HMODULE>(region.AllocationBase);
 }
 
-// The system's libraries through which abort() and RaiseException pass.
+// The system's libraries the crash passed through on its way here: the C
+// run-time's abort() and raise(), and on 64-bit Windows RaiseException.
 bool IsRunTimeModule(HMODULE hModule)
 {
+#ifdef _WIN64
     const char* const kRunTime[] = {"msvcrt.dll", "kernelbase.dll", "kernel32.dll", "ntdll.dll"};
+#else
+    const char* const kRunTime[] = {"msvcrt.dll"};
+#endif
     for (const char* pszName : kRunTime) {
         if (hModule && hModule == ::GetModuleHandleA(pszName))
             return true;

@@ -1,5 +1,6 @@
 #include "CrashDumpPath.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -30,23 +31,16 @@ public:
     }
     CFixedText& Add(const char* pszText) { return Add(pszText, strlen(pszText)); }
 
-    CFixedText& AddNumber(unsigned long long nValue, unsigned nBase)
+    // The run-time's own conversions, which use no heap.
+    CFixedText& AddNumber(unsigned long nValue, int nRadix)
     {
-        char szDigits[24];
-        size_t nDigits = 0;
-        do {
-            szDigits[sizeof(szDigits) - ++nDigits] = "0123456789abcdef"[nValue % nBase];
-            nValue /= nBase;
-        } while (nValue);
-        return Add(szDigits + sizeof(szDigits) - nDigits, nDigits);
+        char szDigits[40];
+        return Add(_ultoa(nValue, szDigits, nRadix));
     }
     CFixedText& AddDecimal(long long nValue)
     {
-        if (nValue < 0)
-            Add("-");
-        // The magnitude as unsigned, which also holds the most negative value.
-        unsigned long long nMagnitude = static_cast<unsigned long long>(nValue);
-        return AddNumber(nValue < 0 ? 0 - nMagnitude : nMagnitude, 10);
+        char szDigits[40];
+        return Add(_i64toa(nValue, szDigits, 10));
     }
 
     bool Fits() const { return m_bFits; }
@@ -64,7 +58,13 @@ size_t StemLength(const char* pszPath)
 }
 
 // The composed path up to and with the backslash before the file name.
-size_t FolderLength(const char* pszPath) { return strrchr(pszPath, '\\') - pszPath + 1; }
+size_t FolderLength(const char* pszPath)
+{
+    size_t nLength = strlen(pszPath);
+    while (pszPath[nLength - 1] != '\\')
+        --nLength;
+    return nLength;
+}
 
 } // namespace
 

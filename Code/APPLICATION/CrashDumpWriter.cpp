@@ -16,9 +16,7 @@ namespace {
 
 const char kFallbackFolder[] = ".\\";
 
-// One crash is handled at a time: its buffers are set aside once.
 HMODULE volatile g_hUIModule = nullptr;
-DumpPathBuffer g_szDumpPath; // the module's folder, then the dump's path
 
 // The crash as its dump shows it: a C++ throw on 64-bit Windows is seen
 // from the code that threw, not from inside RaiseException.
@@ -40,7 +38,7 @@ EXCEPTION_POINTERS* DumpedException(EXCEPTION_POINTERS* pExceptionPointers)
 
 // The loaded module's answer from "DLLGetDumpPath"; false when there is no
 // module or it lacks that export.
-bool AskTheModuleForTheFolder()
+bool AskTheModuleForTheFolder(DumpPathBuffer& szFolder)
 {
     HMODULE hModule = static_cast<HMODULE>(::InterlockedCompareExchangePointer(
         reinterpret_cast<PVOID volatile*>(&g_hUIModule), nullptr, nullptr));
@@ -50,26 +48,25 @@ bool AskTheModuleForTheFolder()
     if (!pfnGetDumpPath)
         return false;
     CrashHandlingAsksTheModule();
-    pfnGetDumpPath(g_szDumpPath);
+    pfnGetDumpPath(szFolder);
     return true;
 }
 
 // Says the folder export is missing and, once the box is dismissed, takes
 // the current directory.
-void FallBackToTheCurrentFolder()
+void FallBackToTheCurrentFolder(DumpPathBuffer& szFolder)
 {
     CrashHandlingAsksThePerson();
     ReportMissingExport("DLLGetDumpPath");
-    memset(g_szDumpPath, 0, sizeof(g_szDumpPath));
-    strcpy(g_szDumpPath, kFallbackFolder);
+    strcpy(szFolder, kFallbackFolder);
 }
 
 // Composes the path from the folder and has the dump written there.
-void DumpIntoTheFolder(EXCEPTION_POINTERS* pExceptionPointers)
+void DumpIntoTheFolder(DumpPathBuffer& szPath, EXCEPTION_POINTERS* pExceptionPointers)
 {
     CrashHandlingWorks();
-    bool bComposed = ComposeCrashDumpPath(g_szDumpPath, _time64(nullptr));
-    FinishCrashDump(bComposed ? g_szDumpPath : nullptr, ::GetCurrentThreadId(),
+    bool bComposed = ComposeCrashDumpPath(szPath, _time64(nullptr));
+    FinishCrashDump(bComposed ? szPath : nullptr, ::GetCurrentThreadId(),
                     DumpedException(pExceptionPointers));
 }
 
@@ -80,10 +77,17 @@ void HandleCrash(EXCEPTION_POINTERS* pExceptionPointers)
         FinishCrashDump(nullptr, 0, nullptr);
         return;
     }
-    memset(g_szDumpPath, 0, sizeof(g_szDumpPath));
-    if (!AskTheModuleForTheFolder())
-        FallBackToTheCurrentFolder();
-    DumpIntoTheFolder(pExceptionPointers);
+    DumpPathBuffer szPath = {}; // the folder, then the dump's path
+    if (!AskTheModuleForTheFolder(szPath))
+        FallBackToTheCurrentFolder(szPath);
+    DumpIntoTheFolder(szPath, pExceptionPointers);
+}
+
+void DumpWithoutTheModule(EXCEPTION_POINTERS* pExceptionPointers)
+{
+    DumpPathBuffer szPath = {};
+    FallBackToTheCurrentFolder(szPath);
+    DumpIntoTheFolder(szPath, pExceptionPointers);
 }
 
 // abort() ends the process without an exception: the handler is called
@@ -122,8 +126,7 @@ LONG WINAPI CrashDumpExceptionFilter(EXCEPTION_POINTERS* pExceptionPointers)
         // The module could not name a folder: the crash it was asked about
         // goes where it would without one, and the process ends with that
         // crash rather than with this failure.
-        FallBackToTheCurrentFolder();
-        DumpIntoTheFolder(HandledCrash());
+        DumpWithoutTheModule(HandledCrash());
         CrashHandlingIsDone();
         EndTheProcessWithTheCrash();
     case CrashEntry::kFaultWhileHandling:
