@@ -133,7 +133,9 @@ void StartCrashDumpThread()
     g_hAnswer = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
     if (!g_hRequest || !g_hAnswer)
         return;
-    // Only its id is kept: the thread runs until the process ends.
+    // Only its id is kept: the thread runs until the process ends. Its stack
+    // is the executable's default: under Wine, loading the library and
+    // writing a dump take close to 1 MB of it.
     CScopedHandle thread(
         ::CreateThread(nullptr, 0, &CrashDumpThreadMain, nullptr, 0, &g_dwThreadId));
     if (!thread.IsValid())

@@ -47,7 +47,11 @@ host_frames=(
         "$(line_of 'if (!pApp->InitInstance())' Code/AfxFramework/CWinApp.cpp)")"
 )
 # Wine's own libraries, unstripped, let LLDB unwind through Wine's frames.
-wine_dlls=$(dirname "$(find /usr/lib -path '*/wine/x86_64-windows/ntdll.dll' -print -quit)")
+case "$strip" in
+*x86_64*) wine_arch=x86_64-windows ;;
+*) wine_arch=i386-windows ;;
+esac
+wine_dlls=$(dirname "$(find /usr/lib -path "*/wine/$wine_arch/ntdll.dll" -print -quit)")
 
 # crash MODE [EXIT_CODE]: runs the launcher into the crash; the dump is $dump.
 crash() {
@@ -126,9 +130,9 @@ report "$work/symbols"
 expect "$(frame 'QuavPlusUI\.dll' 'DLLExitInstance\(\)' $module_source \
     "$(line_of 'throw std::runtime_error("module shut-down failed")' $module_source)")" crashing_thread
 where=thread-throw
-case "$strip" in
-*x86_64*) thread_throw_code=541541187 ;; # the compiler's own exception, 0x20474343
-*) thread_throw_code=1073741845 ;;       # 32-bit: std::terminate, then abort()
+case "$wine_arch" in
+x86_64*) thread_throw_code=541541187 ;; # the compiler's own exception, 0x20474343
+*) thread_throw_code=1073741845 ;;      # 32-bit: std::terminate, then abort()
 esac
 crash thread-throw $thread_throw_code
 report "$work/symbols"
