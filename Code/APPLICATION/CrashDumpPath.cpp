@@ -1,94 +1,106 @@
 #include "CrashDumpPath.h"
 
+#include <stdlib.h>
 #include <string.h>
-
-#include "CrashDumpGate.h"
-#include "QuavPlusApp.h"
-#include "UIModuleExports.h"
 
 namespace {
 
-const char kFallbackFolder[] = ".\\";
-const char kDumpFilePrefix[] = "QPLSCrash";
+const char kDumpFilePrefix[] = "QPLSCrash_";
 const char kDumpFileExtension[] = ".dmp";
+const char kPartialExtension[] = ".tmp";
 
-// The loaded UI module, or null: there may be no application object any
-// more (static destruction) or no module loaded in this phase.
-HMODULE LoadedUIModule()
+// Text appended into a buffer of fixed size, NUL-terminated throughout;
+// what does not fit is left out and remembered.
+class CFixedText {
+public:
+    explicit CFixedText(DumpPathBuffer& szBuffer) : m_psz(szBuffer), m_nLength(0), m_bFits(true)
+    {
+        m_psz[0] = '\0';
+    }
+
+    CFixedText& Add(const char* pszText, size_t nLength)
+    {
+        if (nLength >= sizeof(DumpPathBuffer) - m_nLength) {
+            m_bFits = false;
+            return *this;
+        }
+        memcpy(m_psz + m_nLength, pszText, nLength);
+        m_nLength += nLength;
+        m_psz[m_nLength] = '\0';
+        return *this;
+    }
+    CFixedText& Add(const char* pszText) { return Add(pszText, strlen(pszText)); }
+
+    // The run-time's own conversions, which use no heap.
+    CFixedText& AddNumber(unsigned long nValue, int nRadix)
+    {
+        char szDigits[40];
+        return Add(_ultoa(nValue, szDigits, nRadix));
+    }
+    CFixedText& AddDecimal(long long nValue)
+    {
+        char szDigits[40];
+        return Add(_i64toa(nValue, szDigits, 10));
+    }
+
+    bool Fits() const { return m_bFits; }
+
+private:
+    char* m_psz;
+    size_t m_nLength;
+    bool m_bFits;
+};
+
+// The composed path without its ".dmp".
+size_t StemLength(const char* pszPath)
 {
-    // The application object is always a CQuavPlusApp in this process.
-    const CQuavPlusApp* pApp = static_cast<const CQuavPlusApp*>(AfxGetApp());
-    return pApp ? pApp->GetUIModuleHandle() : nullptr;
+    return strlen(pszPath) - (sizeof(kDumpFileExtension) - 1);
+}
+
+// The composed path up to and with the backslash before the file name.
+size_t FolderLength(const char* pszPath)
+{
+    size_t nLength = strlen(pszPath);
+    while (pszPath[nLength - 1] != '\\')
+        --nLength;
+    return nLength;
 }
 
 } // namespace
-
-void GetCrashDumpFolder(DumpPathBuffer& szBuffer)
-{
-    // GetProcAddress with a null module would search the executable itself.
-    HMODULE hModule = LoadedUIModule();
-    PFN_DLLGETDUMPPATH pfnGetDumpPath =
-        hModule ? FindUIModuleExport<PFN_DLLGETDUMPPATH>(hModule, "DLLGetDumpPath") : nullptr;
-    if (pfnGetDumpPath) {
-        CrashHandlingAsksTheModule();
-        pfnGetDumpPath(szBuffer);
-        return;
-    }
-    GetFallbackCrashDumpFolder(szBuffer);
-}
-
-void GetFallbackCrashDumpFolder(DumpPathBuffer& szBuffer)
-{
-    CrashHandlingAsksThePerson();
-    ReportMissingExport("DLLGetDumpPath");
-    strcpy(szBuffer, kFallbackFolder);
-}
 
 bool ComposeCrashDumpPath(DumpPathBuffer& szBuffer, __time64_t tCrash)
 {
     // The module was given no size: only text that ends inside the buffer
-    // is a folder. It is formatted into a string of its own, as the path
-    // then replaces it in the buffer.
+    // is a folder. The path is built apart, as it then replaces the folder.
     if (!memchr(szBuffer, '\0', sizeof(szBuffer)))
         return false;
-    CString strPath;
-    strPath.Format("%s\\%s_%lld%s", szBuffer, kDumpFilePrefix, static_cast<long long>(tCrash),
-                   kDumpFileExtension);
-    size_t nSize = static_cast<size_t>(strPath.GetLength()) + 1;
-    if (nSize > sizeof(szBuffer))
+    DumpPathBuffer szPath;
+    CFixedText path(szPath);
+    path.Add(szBuffer).Add("\\").Add(kDumpFilePrefix).AddDecimal(tCrash).Add(kDumpFileExtension);
+    if (!path.Fits())
         return false;
-    memcpy(szBuffer, strPath.GetString(), nSize);
+    memcpy(szBuffer, szPath, sizeof(szPath));
     return true;
 }
 
-namespace {
-
-// The composed path without its ".dmp".
-CString PathStem(const char* pszPath)
+bool PartialCrashDumpPath(const char* pszPath, DWORD dwProcessId, DumpPathBuffer& szPartial)
 {
-    CString strPath(pszPath);
-    return strPath.Left(strPath.GetLength() - (sizeof(kDumpFileExtension) - 1));
+    CFixedText partial(szPartial);
+    partial.Add(pszPath, FolderLength(pszPath))
+        .Add(kDumpFilePrefix)
+        .AddNumber(dwProcessId, 16)
+        .Add(kPartialExtension);
+    return partial.Fits();
 }
 
-} // namespace
-
-CString PartialCrashDumpPath(const char* pszPath, DWORD dwProcessId)
+bool CrashDumpPathCandidate(const char* pszPath, DWORD dwProcessId, int nAttempt,
+                            DumpPathBuffer& szCandidate)
 {
-    CString strPartial;
-    strPartial.Format("%s_%lu.partial", PathStem(pszPath).GetString(), dwProcessId);
-    return strPartial;
-}
-
-CString CrashDumpPathCandidate(const char* pszPath, DWORD dwProcessId, int nAttempt)
-{
+    CFixedText candidate(szCandidate);
     if (nAttempt == 0)
-        return CString(pszPath);
-    CString strCandidate;
-    if (nAttempt == 1)
-        strCandidate.Format("%s_%lu%s", PathStem(pszPath).GetString(), dwProcessId,
-                            kDumpFileExtension);
-    else
-        strCandidate.Format("%s_%lu_%d%s", PathStem(pszPath).GetString(), dwProcessId, nAttempt,
-                            kDumpFileExtension);
-    return strCandidate;
+        return candidate.Add(pszPath).Fits();
+    candidate.Add(pszPath, StemLength(pszPath)).Add("_").AddNumber(dwProcessId, 10);
+    if (nAttempt > 1)
+        candidate.Add("_").AddNumber(static_cast<unsigned>(nAttempt), 10);
+    return candidate.Add(kDumpFileExtension).Fits();
 }

@@ -1,6 +1,5 @@
 #include "QuavPlusApp.h"
 
-#include "CrashDumpGate.h"
 #include "CrashDumpWriter.h"
 #include "InstanceGuard.h"
 #include "KXQPCommandLineInfo.h"
@@ -41,6 +40,7 @@ BOOL CQuavPlusApp::InitInstance()
         return FALSE;
     }
     m_bUIModuleLoaded = 1;
+    GiveUIModuleToCrashDumpWriter(m_hUIModule);
 
     auto pfnInitInstance = FindUIModuleExport<PFN_DLLINITINSTANCE>(m_hUIModule, "DLLInitInstance");
     if (!pfnInitInstance) {
@@ -69,10 +69,6 @@ BOOL CQuavPlusApp::PreTranslateMessage(MSG* pMsg)
 
 int CQuavPlusApp::ExitInstance()
 {
-    // A module's thread may be writing a crash dump, asking the module for
-    // its folder: the module stays loaded and the process ends with that
-    // crash.
-    WaitWhileAnotherThreadHandlesACrash();
     if (m_bUIModuleLoaded == 1) {
         auto pfnExitInstance =
             FindUIModuleExport<PFN_DLLEXITINSTANCE>(m_hUIModule, "DLLExitInstance");
@@ -81,6 +77,9 @@ int CQuavPlusApp::ExitInstance()
         else
             ReportMissingExport("DLLExitInstance");
         if (m_hUIModule) {
+            // A crash being handled meanwhile may be asking the module for
+            // its folder: it is unloaded once that is over.
+            TakeUIModuleFromCrashDumpWriter();
             ::FreeLibrary(m_hUIModule);
             m_bUIModuleLoaded = 0;
             // The main window object belonged to the module's code.

@@ -84,8 +84,8 @@ typedef CHandleOwner<CLibraryTraits> CScopedLibrary;
 // the owner goes. CreateFile's INVALID_HANDLE_VALUE counts as no handle.
 struct CKernelHandleTraits {
     typedef HANDLE Handle;
-    static constexpr const char* kAttach = "CScopedFileHandle::Attach";
+    static constexpr const char* kAttach = "CScopedHandle::Attach";
     static HANDLE Usable(HANDLE h) noexcept { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
     static BOOL Release(HANDLE h) { return ::CloseHandle(h); }
 };
-typedef CHandleOwner<CKernelHandleTraits> CScopedFileHandle;
+typedef CHandleOwner<CKernelHandleTraits> CScopedHandle;

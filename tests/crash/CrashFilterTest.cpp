@@ -1,15 +1,15 @@
 // The crash dump writer called in-process with prepared access violations.
 // This test program is its own UI module: it exports DLLGetDumpPath, whose
-// answer each test chooses, and its application object holds the program's
-// handle as the loaded module. Each test case runs in a process of its own,
-// which matters: the writer handles one crash per process (the platform
-// ends the process after it), and a later one would wait for that end.
+// answer each test chooses, and it gives the writer its own handle as the
+// loaded module. Each test case runs in a process of its own, which
+// matters: the writer handles one crash at a time, and a later one waits
+// until the platform had its time to end the process.
+#include <stdio.h>
 #include <string.h>
 #include <time.h>
 
 #include <algorithm>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +21,7 @@
 #include "ImportPatch.h"
 #include "InstanceGuard.h"
 #include "MiniDumpReader.h"
-#include "QuavPlusApp.h"
+#include "CrashDumpWriter.h"
 #include "TestFiles.h"
 #include "UIModuleContract.h"
 
@@ -44,23 +44,14 @@ namespace {
 
 const char kMissingExportText[] = "Unable to load FUNCTION: DLLGetDumpPath";
 
-// The launcher's application object, holding whatever module a test says.
-class CCrashTestApp : public CQuavPlusApp {
-public:
-    void HoldModule(HMODULE hModule)
-    {
-        m_hUIModule = hModule;
-        m_bUIModuleLoaded = 1;
-    }
-};
-
 HMODULE ThisProgram() { return GetModuleHandleA(nullptr); }
 
-// Where the dump of this final path is written until it is whole.
-std::string PartialPathOf(const std::string& finalPath)
+// Where a dump into this folder text is written until it is whole.
+std::string PartialPathIn(const std::string& folder)
 {
-    return finalPath.substr(0, finalPath.size() - 4) + "_" + std::to_string(GetCurrentProcessId()) +
-           ".partial";
+    char szProcessId[16];
+    sprintf(szProcessId, "%lx", GetCurrentProcessId());
+    return folder + "\\QPLSCrash_" + szProcessId + ".tmp";
 }
 
 void AnswerFolder(const std::string& folder)
@@ -81,9 +72,11 @@ protected:
         SetCurrentDirectoryA(m_folder.Path().c_str());
         m_tBefore = _time64(nullptr);
         ASSERT_TRUE(m_createFile.IsRecording());
+        InstallCrashDumpWriter();
     }
     void TearDown() override
     {
+        TakeUIModuleFromCrashDumpWriter();
         SetCurrentDirectoryA(m_previousDirectory.c_str());
         g_answerDumpPath = nullptr;
     }
@@ -118,7 +111,7 @@ protected:
 
 TEST_F(CrashFilter, NullExceptionPointersDoNothing)
 {
-    // No application object: going any further would show a box.
+    // No module: going any further would show a box.
     FilterRunOptions options;
     options.bNullPointers = true;
     FilterRun run = RunCrashFilter(options);
@@ -132,8 +125,7 @@ TEST_F(CrashFilter, NullExceptionPointersDoNothing)
 TEST_F(CrashFilter, WritesTheDumpIntoTheModulesFolderAndReleasesTheLibrary)
 {
     TempFolder dumps;
-    CCrashTestApp app;
-    app.HoldModule(ThisProgram());
+    GiveUIModuleToCrashDumpWriter(ThisProgram());
     AnswerFolder(dumps.Path());
     FilterRun run = RunCrashFilter(FilterRunOptions());
     ASSERT_TRUE(run.allReturned);
@@ -146,7 +138,7 @@ TEST_F(CrashFilter, WritesTheDumpIntoTheModulesFolderAndReleasesTheLibrary)
     // Written under a name of its own, shared with nobody, then renamed.
     std::vector<CreateFileCall> calls = m_createFile.CallsFor("QPLSCrash");
     ASSERT_EQ(1u, calls.size());
-    EXPECT_EQ(PartialPathOf(dumps.File(DumpFilesIn(dumps.Path())[0])), calls[0].path);
+    EXPECT_EQ(PartialPathIn(dumps.Path()), calls[0].path);
     EXPECT_EQ(static_cast<DWORD>(GENERIC_WRITE), calls[0].desiredAccess);
     EXPECT_EQ(0u, calls[0].shareMode);
     EXPECT_FALSE(calls[0].securityAttributes);
@@ -159,15 +151,14 @@ TEST_F(CrashFilter, WritesTheDumpIntoTheModulesFolderAndReleasesTheLibrary)
 TEST_F(CrashFilter, FolderEndingInABackslashIsTakenAsItIs)
 {
     TempFolder dumps;
-    CCrashTestApp app;
-    app.HoldModule(ThisProgram());
+    GiveUIModuleToCrashDumpWriter(ThisProgram());
     AnswerFolder(dumps.Path() + "\\");
     FilterRun run = RunCrashFilter(FilterRunOptions());
     ASSERT_TRUE(run.allReturned);
     ExpectOneDumpOf(dumps.Path(), run.calls[0]);
     std::vector<CreateFileCall> calls = m_createFile.CallsFor("QPLSCrash");
     ASSERT_EQ(1u, calls.size());
-    EXPECT_EQ(PartialPathOf(dumps.Path() + "\\\\" + DumpFilesIn(dumps.Path())[0]), calls[0].path);
+    EXPECT_EQ(PartialPathIn(dumps.Path() + "\\"), calls[0].path);
 }
 
 TEST_F(CrashFilter, EmptyFolderTextWritesIntoTheRootOfTheCurrentDrive)
@@ -177,8 +168,7 @@ TEST_F(CrashFilter, EmptyFolderTextWritesIntoTheRootOfTheCurrentDrive)
     std::string root = szRoot;
     root.pop_back(); // "C:"
     std::vector<std::string> before = DumpFilesIn(root);
-    CCrashTestApp app;
-    app.HoldModule(ThisProgram());
+    GiveUIModuleToCrashDumpWriter(ThisProgram());
     g_answerDumpPath = [](char*) {}; // writes nothing
     FilterRun run = RunCrashFilter(FilterRunOptions());
     ASSERT_TRUE(run.allReturned);
@@ -213,8 +203,7 @@ std::string FolderTextOfLength(const std::string& inside, size_t nLength)
 TEST_F(CrashFilter, PathThatJustFitsTheBufferIsComposedWhole)
 {
     std::string folder = FolderTextOfLength(m_folder.Path(), LongestFolderThatFits());
-    CCrashTestApp app;
-    app.HoldModule(ThisProgram());
+    GiveUIModuleToCrashDumpWriter(ThisProgram());
     AnswerFolder(folder);
     FilterRun run = RunCrashFilter(FilterRunOptions());
     ASSERT_TRUE(run.allReturned);
@@ -222,12 +211,7 @@ TEST_F(CrashFilter, PathThatJustFitsTheBufferIsComposedWhole)
     EXPECT_TRUE(run.boxTexts.empty());
     std::vector<CreateFileCall> calls = m_createFile.CallsFor("QPLSCrash");
     ASSERT_EQ(1u, calls.size());
-    std::string finalPath =
-        folder + calls[0].path.substr(folder.size(), calls[0].path.rfind('_') - folder.size()) +
-        ".dmp";
-    EXPECT_EQ(static_cast<size_t>(kDumpPathBufferSize - 1), finalPath.size());
-    EXPECT_EQ(PartialPathOf(finalPath), calls[0].path);
-    EXPECT_EQ(0u, calls[0].path.rfind(folder + "\\QPLSCrash_", 0));
+    EXPECT_EQ(PartialPathIn(folder), calls[0].path);
 }
 
 // Folder texts that cannot make a path: nothing is created and nothing is
@@ -243,8 +227,7 @@ class CrashFilterRefuses : public CrashFilter, public testing::WithParamInterfac
 
 TEST_P(CrashFilterRefuses, FolderTextAndCreatesNothing)
 {
-    CCrashTestApp app;
-    app.HoldModule(ThisProgram());
+    GiveUIModuleToCrashDumpWriter(ThisProgram());
     std::string folder = m_folder.Path();
     RefusedFolder refused = GetParam();
     g_answerDumpPath = [folder, refused](char* pszBuffer) { refused.answer(pszBuffer, folder); };
@@ -272,18 +255,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Without a folder from a module, the writer says so and, once the box is
 // dismissed, writes into the current directory.
-enum class NoFolder { NoApplicationObject, NoModuleLoaded, ModuleWithoutExport };
+enum class NoFolder { NoModuleLoaded, ModuleWithoutExport };
 
 const char* NoFolderName(NoFolder noFolder)
 {
-    switch (noFolder) {
-    case NoFolder::NoApplicationObject:
-        return "NoApplicationObject";
-    case NoFolder::NoModuleLoaded:
-        return "NoModuleLoaded";
-    default:
-        return "ModuleWithoutExport";
-    }
+    return noFolder == NoFolder::NoModuleLoaded ? "NoModuleLoaded" : "ModuleWithoutExport";
 }
 
 void PrintTo(NoFolder noFolder, std::ostream* pOut) { *pOut << NoFolderName(noFolder); }
@@ -293,11 +269,8 @@ class CrashFilterWithoutFolder : public CrashFilter,
 
 TEST_P(CrashFilterWithoutFolder, ShowsTheBoxThenWritesIntoTheCurrentDirectory)
 {
-    std::unique_ptr<CCrashTestApp> pApp;
-    if (GetParam() != NoFolder::NoApplicationObject)
-        pApp.reset(new CCrashTestApp);
     if (GetParam() == NoFolder::ModuleWithoutExport)
-        pApp->HoldModule(GetModuleHandleA("AfxFramework.dll"));
+        GiveUIModuleToCrashDumpWriter(GetModuleHandleA("AfxFramework.dll"));
     size_t nDumpsAtTheBox = 99;
     FilterRunOptions options;
     options.onBox = [&](const std::string&) {
@@ -312,8 +285,7 @@ TEST_P(CrashFilterWithoutFolder, ShowsTheBoxThenWritesIntoTheCurrentDirectory)
 }
 
 INSTANTIATE_TEST_SUITE_P(, CrashFilterWithoutFolder,
-                         testing::Values(NoFolder::NoApplicationObject, NoFolder::NoModuleLoaded,
-                                         NoFolder::ModuleWithoutExport),
+                         testing::Values(NoFolder::NoModuleLoaded, NoFolder::ModuleWithoutExport),
                          [](const testing::TestParamInfo<NoFolder>& param) {
                              return NoFolderName(param.param);
                          });
@@ -339,8 +311,7 @@ TEST_F(CrashFilter, SameSecondDumpTakesAFreeNameAndKeepsTheEarlierOne)
     const std::string earlier(64 * 1024, 'E');
     ASSERT_TRUE(WriteWholeFile(m_folder.File(name), earlier));
     ASSERT_TRUE(WriteWholeFile(m_folder.File(pidName), earlier));
-    CCrashTestApp app;
-    app.HoldModule(ThisProgram());
+    GiveUIModuleToCrashDumpWriter(ThisProgram());
     AnswerFolder(m_folder.Path());
     FilterRun run = RunCrashFilter(FilterRunOptions());
     ASSERT_TRUE(run.allReturned);

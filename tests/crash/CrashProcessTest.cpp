@@ -2,6 +2,7 @@
 // own with the framework library and a test UI module as "QuavPlusUI.dll",
 // watched by the observer, which answers every box. The module crashes
 // where the environment tells it to (see modules/CrashTestModule.cpp).
+#include <string.h>
 #include <time.h>
 
 #include <algorithm>
@@ -105,11 +106,54 @@ struct CrashCase {
     const char* pszCrash;         // what the module does
     const char* pszDumpPathFault; // what DLLGetDumpPath does wrong, if anything
     DWORD dwExitCode;
-    DWORD dwDumpedCode;  // the exception the dump records
-    bool bFolderUnknown; // the box, then the dump in the current directory
+    DWORD dwDumpedCode;                // the exception the dump records; 0: no dump at all
+    bool bFolderUnknown;               // the box, then the dump in the current directory
+    const char* pszRenameRefused = ""; // "1": renames fail as without the right to delete
+    bool bLongestFolder = false;       // a folder text whose dump path just fits the system's limit
 };
 
 void PrintTo(const CrashCase& crash, std::ostream* pOut) { *pOut << crash.pszName; }
+
+// Every file of the folder.
+std::vector<std::string> FilesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(hFind, &found));
+    FindClose(hFind);
+    return names;
+}
+
+// A folder inside the given one whose path is as long as the longest
+// folder text that leaves a dump path within MAX_PATH.
+std::string LongestDumpFolderIn(const std::string& base)
+{
+    size_t nDigits = std::to_string(static_cast<long long>(_time64(nullptr))).size();
+    size_t nLength = MAX_PATH - 1 - strlen("\\QPLSCrash_") - nDigits - strlen(".dmp");
+    std::string folder = base;
+    while (folder.size() < nLength) {
+        folder += "\\" + std::string(std::min<size_t>(nLength - folder.size() - 1, 100), 'd');
+        CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    return folder;
+}
+
+#ifdef _WIN64
+// A module thread's throw reaches the filter as the compiler's exception;
+// the main thread's goes through the run-time's start-up, which ends it in
+// abort().
+const DWORD kUncaughtOnAModuleThread = 0x20474343;
+#else
+const DWORD kUncaughtOnAModuleThread = kFatalAppExitCode; // std::terminate, then abort()
+#endif
+const DWORD kStackOverflow = EXCEPTION_STACK_OVERFLOW;
+const DWORD kContinuedException = 0xE0000CE5; // raised by the module
 
 class CrashOn : public testing::TestWithParam<CrashCase> {};
 
@@ -118,46 +162,67 @@ TEST_P(CrashOn, LeavesOneWholeDumpOfTheCrashingThread)
     const CrashCase& crash = GetParam();
     LauncherFolder launcher;
     TempFolder dumps;
+    std::string folder = crash.bLongestFolder ? LongestDumpFolderIn(dumps.Path()) : dumps.Path();
     ScopedEnvironmentVariable mode("QUAV_TEST_CRASH", crash.pszCrash);
     ScopedEnvironmentVariable fault("QUAV_TEST_DUMP_PATH_FAULTS", crash.pszDumpPathFault);
-    ScopedEnvironmentVariable folder("QUAV_TEST_DUMP_FOLDER", dumps.Path());
+    ScopedEnvironmentVariable rename("QUAV_TEST_RENAME_REFUSED", crash.pszRenameRefused);
+    ScopedEnvironmentVariable folderText("QUAV_TEST_DUMP_FOLDER", folder);
     ObservedRun run = launcher.Run();
     ASSERT_TRUE(run.started);
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(crash.dwExitCode, run.exitCode);
     ASSERT_EQ(1u, ReadThreadLog(launcher.ThreadLog()).size());
+    size_t nDumps = crash.dwDumpedCode ? 1 : 0;
     if (crash.bFolderUnknown) {
         EXPECT_EQ(std::vector<std::string>{kMissingExportText}, run.Texts());
         EXPECT_EQ(std::vector<size_t>{0}, launcher.m_dumpsAtEachBox);
         launcher.ExpectWholeDumpsOfLoggedThreads(launcher.Folder().Path(), 1, crash.dwDumpedCode);
-        EXPECT_TRUE(DumpFilesIn(dumps.Path()).empty());
+        EXPECT_TRUE(FilesIn(folder).empty());
     } else {
         EXPECT_TRUE(run.boxes.empty());
-        launcher.ExpectWholeDumpsOfLoggedThreads(dumps.Path(), 1, crash.dwDumpedCode);
+        launcher.ExpectWholeDumpsOfLoggedThreads(folder, nDumps, crash.dwDumpedCode);
+        // Nothing but the dump: no file is left half-written or unnamed.
+        EXPECT_EQ(nDumps, FilesIn(folder).size());
         EXPECT_TRUE(DumpFilesIn(launcher.Folder().Path()).empty());
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     , CrashOn,
-    testing::Values(CrashCase{"MainThread", "main", "", kAccessViolation, kAccessViolation, false},
-                    CrashCase{"ModuleThread", "thread", "", kAccessViolation, kAccessViolation,
-                              false},
-                    // The main thread ends the application while the module's thread
-                    // is being dumped: the process ends with the crash, not with 0.
-                    CrashCase{"ModuleThreadWhileTheApplicationEnds", "thread-then-end", "",
-                              kAccessViolation, kAccessViolation, false},
-                    CrashCase{"UncaughtExceptionOnTheMainThread", "throw", "", kFatalAppExitCode,
-                              kFatalAppExitCode, false},
-                    CrashCase{"UncaughtExceptionOnAModuleThread", "thread-throw", "",
-                              kFatalAppExitCode, kFatalAppExitCode, false},
-                    CrashCase{"Abort", "abort", "", kFatalAppExitCode, kFatalAppExitCode, false},
-                    // The module fails while naming its folder: its crash is dumped as
-                    // if it had named none.
-                    CrashCase{"FaultInsideDLLGetDumpPath", "main", "1", kAccessViolation,
-                              kAccessViolation, true},
-                    CrashCase{"ExceptionOutOfDLLGetDumpPath", "main", "throw", kFatalAppExitCode,
-                              kAccessViolation, true}),
+    testing::Values(
+        CrashCase{"MainThread", "main", "", kAccessViolation, kAccessViolation, false},
+        CrashCase{"ModuleThread", "thread", "", kAccessViolation, kAccessViolation, false},
+        // The main thread ends the application while the module's thread
+        // is being dumped: the process ends with the crash, not with 0.
+        CrashCase{"ModuleThreadWhileTheApplicationEnds", "thread-then-end", "", kAccessViolation,
+                  kAccessViolation, false},
+        CrashCase{"UncaughtExceptionOnTheMainThread", "throw", "", kFatalAppExitCode,
+                  kFatalAppExitCode, false},
+        CrashCase{"UncaughtExceptionOnAModuleThread", "thread-throw", "", kUncaughtOnAModuleThread,
+                  kUncaughtOnAModuleThread, false},
+        CrashCase{"Abort", "abort", "", kFatalAppExitCode, kFatalAppExitCode, false},
+        CrashCase{"StackOverflowOnTheMainThread", "stack-overflow", "", kStackOverflow,
+                  kStackOverflow, false},
+        CrashCase{"StackOverflowOnAModuleThread", "thread-stack-overflow", "", kStackOverflow,
+                  kStackOverflow, false},
+        CrashCase{"FaultInsideDLLExitInstance", "exit-fault", "", kAccessViolation,
+                  kAccessViolation, false},
+        // A module's handler passes its thread's exception to the filter and
+        // resumes: the dump is written and the application ends normally.
+        CrashCase{"ContinuedExceptionThenANormalEnd", "thread-continued", "", 0,
+                  kContinuedException, false},
+        // The module fails while naming its folder: its crash is dumped as
+        // if it had named none, and the process ends with that crash.
+        CrashCase{"FaultInsideDLLGetDumpPath", "main", "1", kAccessViolation, kAccessViolation,
+                  true},
+        CrashCase{"ExceptionOutOfDLLGetDumpPath", "main", "throw", kAccessViolation,
+                  kAccessViolation, true},
+        // Nobody else waits: the process ends by itself once the work has
+        // taken its bound, with no dump.
+        CrashCase{"DLLGetDumpPathNeverReturns", "main", "hang", kAccessViolation, 0, false},
+        CrashCase{"RenameRefused", "main", "", kAccessViolation, kAccessViolation, false, "1"},
+        CrashCase{"LongestFolderThatFits", "main", "", kAccessViolation, kAccessViolation, false,
+                  "", true}),
     [](const testing::TestParamInfo<CrashCase>& param) { return param.param.pszName; });
 
 TEST(CrashProcess, TwoThreadsCrashingTogetherLeaveOneWholeDump)

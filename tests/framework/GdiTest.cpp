@@ -130,18 +130,18 @@ TEST(HandleOwner, ReleasesWhatItHoldsTakesOneHandleAndHandsItOver)
     std::string path = folder.File("owned.txt");
     HANDLE hFile;
     {
-        CScopedFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        CScopedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(file.IsValid());
         hFile = file.Get();
     }
     DWORD dwFlags = 0;
     EXPECT_FALSE(GetHandleInformation(hFile, &dwFlags)); // closed
 
-    CScopedFileHandle missing(CreateFileA(folder.File("none\\x").c_str(), GENERIC_READ, 0, nullptr,
-                                          OPEN_EXISTING, 0, nullptr));
+    CScopedHandle missing(CreateFileA(folder.File("none\\x").c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
     EXPECT_FALSE(missing.IsValid()); // INVALID_HANDLE_VALUE is no handle
-    CScopedFileHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    CScopedHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     HANDLE hEvent = event.Detach();
     EXPECT_FALSE(event.IsValid());
     EXPECT_TRUE(GetHandleInformation(hEvent, &dwFlags)); // handed over, still open

@@ -13,12 +13,22 @@
 //                          "abort": abort() on the main thread;
 //                          "framework": a framework function faults, called
 //                          on the main thread with a bad object pointer;
+//                          "stack-overflow", "thread-stack-overflow": endless
+//                          recursion on the main thread or a module thread;
+//                          "thread-continued": a module thread's exception
+//                          is handed to the launcher's filter by the
+//                          module's own handler, which then resumes, and the
+//                          start-up ends normally;
+//                          "exit-fault", "exit-throw": DLLExitInstance
+//                          faults or throws (the start-up ends at once);
 //                          anything else: no crash, no main window.
 //   QUAV_TEST_DUMP_FOLDER  what DLLGetDumpPath writes (nothing when unset).
 //   QUAV_TEST_DUMP_PATH_FAULTS  "1": DLLGetDumpPath itself faults;
-//                          "throw": it throws.
+//                          "throw": it throws; "hang": it never returns.
 //   QUAV_TEST_STOPPED_CLOCK  seconds the launcher's clock shows, whenever
 //                          it reads it.
+//   QUAV_TEST_RENAME_REFUSED  "1": the launcher's every rename fails as in
+//                          a folder without the right to delete.
 //   QUAV_TEST_THREAD_LOG   file that receives the id of each crashing
 //                          thread, one decimal number a line.
 //
@@ -78,16 +88,64 @@ void LogCrashingThread()
 // Set by DLLGetDumpPath: a crash is being handled.
 HANDLE g_hDumpFolderAsked = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 
+volatile bool g_bStackIsDeepEnough = false; // never: the recursion overflows
+
+// Recursion that keeps every frame alive, 256 bytes and more each.
+__attribute__((noinline)) void Overflow(volatile char* pCallersFrame)
+{
+    volatile char szFrame[256];
+    szFrame[0] = static_cast<char>(pCallersFrame ? pCallersFrame[0] + 1 : 0);
+    if (!g_bStackIsDeepEnough)
+        Overflow(szFrame);
+    szFrame[1] = szFrame[0];
+}
+
+__attribute__((noinline)) void Throw() { throw std::runtime_error("module thread failed"); }
+
+// An exception the module raises, hands to the launcher's filter in a
+// handler of its own, and resumes after.
+const DWORD kContinuedException = 0xE0000CE5;
+
+LONG WINAPI ReportAndResume(EXCEPTION_POINTERS* pExceptionPointers)
+{
+    if (pExceptionPointers->ExceptionRecord->ExceptionCode != kContinuedException)
+        return EXCEPTION_CONTINUE_SEARCH;
+    LPTOP_LEVEL_EXCEPTION_FILTER pfnFilter = SetUnhandledExceptionFilter(nullptr);
+    SetUnhandledExceptionFilter(pfnFilter);
+    pfnFilter(pExceptionPointers);
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+__attribute__((noinline)) void RaiseAndResume()
+{
+    PVOID pHandler = AddVectoredExceptionHandler(1, &ReportAndResume);
+    RaiseException(kContinuedException, 0, 0, nullptr);
+    RemoveVectoredExceptionHandler(pHandler);
+}
+
+enum class ThreadCrash { kFault, kThrow, kOverflow, kRaiseAndResume };
+
 HANDLE g_hStartCrashing = nullptr;
-bool g_bThrowOnThread = false;
+ThreadCrash g_threadCrash = ThreadCrash::kFault;
 
 DWORD WINAPI CrashingThread(LPVOID)
 {
     WaitForSingleObject(g_hStartCrashing, INFINITE);
     LogCrashingThread();
-    if (g_bThrowOnThread)
-        throw std::runtime_error("module thread failed");
-    Fault();
+    switch (g_threadCrash) {
+    case ThreadCrash::kFault:
+        Fault();
+        break;
+    case ThreadCrash::kThrow:
+        Throw();
+        break;
+    case ThreadCrash::kOverflow:
+        Overflow(nullptr);
+        break;
+    case ThreadCrash::kRaiseAndResume:
+        RaiseAndResume();
+        break;
+    }
     return 0;
 }
 
@@ -100,9 +158,11 @@ void StartCrashingThreads(int nThreads, HANDLE* phThreads)
     SetEvent(g_hStartCrashing);
 }
 
-// Starts the threads and waits for the crash to end the process.
-void CrashOnThreads(int nThreads)
+// Starts the threads and waits for the crash to end the process (or for
+// the threads, when they resume).
+void CrashOnThreads(int nThreads, ThreadCrash crash = ThreadCrash::kFault)
 {
+    g_threadCrash = crash;
     HANDLE hThreads[2] = {};
     StartCrashingThreads(nThreads, hThreads);
     WaitForMultipleObjects(static_cast<DWORD>(nThreads), hThreads, TRUE, INFINITE);
@@ -128,11 +188,26 @@ void StopTheLaunchersClock()
     static ImportPatch clock("msvcrt.dll", "_time64", reinterpret_cast<void*>(&StoppedTime64));
 }
 
+BOOL WINAPI RefusedMoveFileExA(LPCSTR, LPCSTR, DWORD)
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+// The launcher's renames refused (left patched for good).
+void RefuseTheLaunchersRenames()
+{
+    if (EnvironmentIs("QUAV_TEST_RENAME_REFUSED", "1"))
+        static ImportPatch rename("kernel32.dll", "MoveFileExA",
+                                  reinterpret_cast<void*>(&RefusedMoveFileExA));
+}
+
 } // namespace
 
 QUAV_UI_MODULE_EXPORT CWnd* __cdecl DLLInitInstance(HGLOBAL, HGLOBAL, int)
 {
     StopTheLaunchersClock();
+    RefuseTheLaunchersRenames();
     if (EnvironmentIs("QUAV_TEST_CRASH", "main")) {
         LogCrashingThread();
         Fault();
@@ -149,8 +224,14 @@ QUAV_UI_MODULE_EXPORT CWnd* __cdecl DLLInitInstance(HGLOBAL, HGLOBAL, int)
         LogCrashingThread();
         throw std::runtime_error("module start-up failed");
     } else if (EnvironmentIs("QUAV_TEST_CRASH", "thread-throw")) {
-        g_bThrowOnThread = true;
-        CrashOnThreads(1);
+        CrashOnThreads(1, ThreadCrash::kThrow);
+    } else if (EnvironmentIs("QUAV_TEST_CRASH", "stack-overflow")) {
+        LogCrashingThread();
+        Overflow(nullptr);
+    } else if (EnvironmentIs("QUAV_TEST_CRASH", "thread-stack-overflow")) {
+        CrashOnThreads(1, ThreadCrash::kOverflow);
+    } else if (EnvironmentIs("QUAV_TEST_CRASH", "thread-continued")) {
+        CrashOnThreads(1, ThreadCrash::kRaiseAndResume);
     } else if (EnvironmentIs("QUAV_TEST_CRASH", "abort")) {
         LogCrashingThread();
         abort();
@@ -163,7 +244,17 @@ QUAV_UI_MODULE_EXPORT CWnd* __cdecl DLLInitInstance(HGLOBAL, HGLOBAL, int)
 
 QUAV_UI_MODULE_EXPORT BOOL __cdecl DLLPreTranslateMessage(MSG*) { return FALSE; }
 
-QUAV_UI_MODULE_EXPORT int __cdecl DLLExitInstance() { return 0; }
+QUAV_UI_MODULE_EXPORT int __cdecl DLLExitInstance()
+{
+    if (EnvironmentIs("QUAV_TEST_CRASH", "exit-fault")) {
+        LogCrashingThread();
+        Fault();
+    } else if (EnvironmentIs("QUAV_TEST_CRASH", "exit-throw")) {
+        LogCrashingThread();
+        throw std::runtime_error("module shut-down failed");
+    }
+    return 0;
+}
 
 #ifndef QUAV_TEST_WITHOUT_DUMP_PATH
 QUAV_UI_MODULE_EXPORT BOOL __cdecl DLLGetDumpPath(char* pszFolder)
@@ -173,6 +264,8 @@ QUAV_UI_MODULE_EXPORT BOOL __cdecl DLLGetDumpPath(char* pszFolder)
         Fault();
     if (EnvironmentIs("QUAV_TEST_DUMP_PATH_FAULTS", "throw"))
         throw std::runtime_error("no folder for dumps");
+    if (EnvironmentIs("QUAV_TEST_DUMP_PATH_FAULTS", "hang"))
+        Sleep(INFINITE);
     GetEnvironmentVariableA("QUAV_TEST_DUMP_FOLDER", pszFolder, kDumpPathBufferSize);
     return TRUE;
 }

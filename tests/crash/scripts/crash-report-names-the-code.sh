@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Crashes the real launcher, stripped as it ships, with a test UI module:
-# in the module on the main thread, on a thread of the module, inside the
-# framework library, and by a C++ exception nobody catches. tools/crash-report,
-# given the unstripped copies, must name the faulting function at its source
-# line and the host's frames at theirs. Against a symbol copy of another
-# build of the module it must say so and name none of that module's frames.
-# A folder of these dumps from several stations, with copies written at
-# other times and files that are no dumps, must be read into one group per
-# crash. Garbage input alone gets one line on stderr and a non-zero exit.
+# in the module on the main thread, on a thread of the module, and inside the
+# framework library. tools/crash-report, given the unstripped copies, must
+# name the faulting function at its source line and the host's frames at
+# theirs. A C++ exception nobody catches (on the main thread, where it ends
+# in abort(), and on a module thread) and abort() itself must be named where
+# they were thrown or called, from the launcher's and the module's files
+# alone: a reader rarely has the system's libraries the run-time raised them
+# in. Against a symbol copy of another build of the module the tool must say
+# so and name none of that module's frames. A folder of these dumps from
+# several stations, with copies written at other times and files that are no
+# dumps, must be read into one group per crash. Garbage input alone gets one
+# line on stderr and a non-zero exit.
 #
 #   crash-report-names-the-code.sh WINE_EMULATOR BIN_FOLDER STRIP SOURCE_ROOT
 set -euo pipefail
@@ -45,7 +49,11 @@ host_frames=(
         "$(line_of 'if (!pApp->InitInstance())' Code/AfxFramework/CWinApp.cpp)")"
 )
 # Wine's own libraries, unstripped, let the walk go on through Wine's frames.
-wine_dlls=$(dirname "$(find /usr/lib -path '*/wine/x86_64-windows/ntdll.dll' -print -quit)")
+case "$strip" in
+*x86_64*) wine_arch=x86_64-windows ;;
+*) wine_arch=i386-windows ;;
+esac
+wine_dlls=$(dirname "$(find /usr/lib -path "*/wine/$wine_arch/ntdll.dll" -print -quit)")
 
 # crash MODE [EXIT]: runs the launcher into the crash, which must end it with
 # the exit code EXIT (a regular expression; the access violation's by
@@ -59,16 +67,19 @@ crash() {
         "$emulator" "$bin/observer.exe" --timeout 60000 --cwd "$windir" -- "$windir\\QUAVPlusKDS.exe" \
         >"$dir/observer.txt" 2>"$dir/observer.err" </dev/null
     tr -d '\r' <"$dir/observer.txt" | grep -qxE "EXIT ${2:-3221225477}" ||
-        fail "not ended by the crash: $(cat "$dir/observer.txt")"
+        fail "not ended by the crash's code: $(cat "$dir/observer.txt")"
     local dumps=("$dir"/dumps/QPLSCrash_*.dmp)
     [ ${#dumps[@]} -eq 1 ] && [ -f "${dumps[0]}" ] || fail "expected one dump: ${dumps[*]}"
     dump=${dumps[0]}
 }
 
-# report SYMBOLS_FOLDER: the report of $dump in $report.
+# report SYMBOLS_FOLDER...: the report of $dump in $report; Wine's own
+# libraries are named last unless the case is read without them.
 report() {
     report="$work/report-$where.txt"
-    "$report_tool" "$dump" --symbols "$1" --symbols "$wine_dlls" >"$report" 2>"$work/report.err" ||
+    local folders=()
+    for folder in "$@"; do folders+=(--symbols "$folder"); done
+    "$report_tool" "$dump" "${folders[@]}" >"$report" 2>"$work/report.err" ||
         fail "crash-report failed: $(cat "$work/report.err")"
     [ ! -s "$work/report.err" ] || fail "crash-report wrote to stderr: $(cat "$work/report.err")"
 }
@@ -84,7 +95,7 @@ whole_report() { cat "$report"; }
 
 where=main
 crash main
-report "$work/symbols"
+report "$work/symbols" "$wine_dlls"
 main_dump=$dump
 expect "^Exception 0xc0000005 \(access violation\), writing address 0x0000000000000010$" whole_report
 expect "^  at QuavPlusUI\.dll\+0x[0-9a-f]+ on thread " whole_report
@@ -117,6 +128,28 @@ for f in "$(frame 'QuavPlusUI\.dll' 'FaultInFramework(\(\))?( \[inlined\])?' $mo
     expect "$f" crashing_thread
 done
 
+# Thrown or aborted in the module, and read without Wine's libraries: the
+# code that threw or called abort() is named at its line all the same.
+where=exit-throw
+crash exit-throw 1073741845 # abort(), after std::terminate
+report "$work/symbols"
+expect "$(frame 'QuavPlusUI\.dll' 'DLLExitInstance\(\)' $module_source \
+    "$(line_of 'throw std::runtime_error("module shut-down failed")' $module_source)")" crashing_thread
+where=thread-throw
+case "$wine_arch" in
+x86_64*) thread_throw_code=541541187 ;; # the compiler's own exception, 0x20474343
+*) thread_throw_code=1073741845 ;;      # 32-bit: std::terminate, then abort()
+esac
+crash thread-throw $thread_throw_code
+report "$work/symbols"
+expect "$(frame 'QuavPlusUI\.dll' '.*Throw(\(\))?' $module_source \
+    "$(line_of 'void Throw() {' $module_source)")" crashing_thread
+where=abort
+crash abort 1073741845
+report "$work/symbols"
+expect "$(frame 'QuavPlusUI\.dll' 'DLLInitInstance\(.*\)' $module_source \
+    "$(line_of '        abort();' $module_source)")" first_frame
+
 # The module's symbol copy from another build: the same file, linked at
 # another time (as a rebuild would be), carries another time stamp.
 where=mismatch
@@ -132,7 +165,7 @@ with open(sys.argv[1], "r+b") as f:
     f.seek(stamp_at)
     f.write(struct.pack("<I", stamp - 3600))
 PY
-report "$work/other-build"
+report "$work/other-build" "$wine_dlls"
 expect "^WARNING: the symbols for QuavPlusUI\.dll are of another build" whole_report
 grep -E "^  0x[0-9a-f]+  QuavPlusUI\.dll .*MISMATCH: .*other-build/QuavPlusUI\.dll is of another build \(time stamp" \
     "$report" >/dev/null || fail "the module list does not show the mismatch"

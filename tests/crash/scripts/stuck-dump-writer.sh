@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# A crash on a module's thread whose dump writer never finishes (a stand-in
-# DBGHELP.DLL that writes the start of a dump and hangs), while the main
-# thread ends the application. The process must not end as if nothing had
-# happened, nor wait for ever: once the writing has overrun its bound, it
-# ends with the crash's exception code, and no file under a dump's final
-# name is left half-written.
+# A crash on the main thread whose dump writer never finishes (a stand-in
+# DBGHELP.DLL that writes the start of a dump and hangs), with no other
+# thread of the application waiting. The process must not wait for ever:
+# once the writing has overrun its bound, it ends by itself with the crash's
+# exception code, and no file under a dump's final name is left
+# half-written.
 #
 # Wine reads DLL overrides from the Linux environment only: hence a script.
 #
@@ -22,7 +22,7 @@ cp "$bin/CrashTestModule.dll" "$dir/QuavPlusUI.dll"
 cp "$bin/StuckDbgHelp.dll" "$dir/DBGHELP.DLL"
 windir="Z:${dir//\//\\}" # Wine's drive Z: is the Linux root
 status=0
-QUAV_TEST_CRASH=thread-then-end QUAV_TEST_DUMP_FOLDER="$windir" \
+QUAV_TEST_CRASH=main QUAV_TEST_DUMP_FOLDER="$windir" \
     WINEDLLOVERRIDES="mscoree,mshtml=;dbghelp=n" \
     "$emulator" "$bin/observer.exe" --timeout 150000 --cwd "$windir" -- "$windir\\QUAVPlusKDS.exe" \
     </dev/null 2>"$dir/observer.err" >"$dir/observer.raw" || status=$?
@@ -36,5 +36,5 @@ grep -q '^TIMEOUT' "$dir/observer.txt" && fail "the process did not end"
 grep -qx 'EXIT 3221225477' "$dir/observer.txt" || fail "not ended with the access violation's code"
 grep -q '^BOX ' "$dir/observer.txt" && fail "a box was shown"
 [ -z "$(find "$dir" -maxdepth 1 -name 'QPLSCrash_*.dmp')" ] || fail "a half-written dump has a final name"
-[ -n "$(find "$dir" -maxdepth 1 -name 'QPLSCrash_*.partial')" ] || fail "the writer never started"
+[ -n "$(find "$dir" -maxdepth 1 -name 'QPLSCrash_*.tmp')" ] || fail "the writer never started"
 echo "the stuck writer's process ended with the crash, leaving no half-written dump"
