@@ -81,7 +81,10 @@ def _symbols_text(symbols, problems, root):
 
 
 def shown_path(path, root):
-    """Paths inside this tree are shown relative to it."""
+    """Paths inside this tree are shown relative to it; a relative path (a
+    source file named by its build's own folder) is shown as it is."""
+    if not os.path.isabs(path):
+        return path
     absolute = os.path.abspath(path)
     if absolute.startswith(root + os.sep):
         return os.path.relpath(absolute, root)
